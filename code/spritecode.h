@@ -1,0 +1,30 @@
+#pragma once
+
+#include "spritegrid.h"
+
+#include <string>
+
+namespace quillox {
+
+// The sprite code: one "\t.db\t%" line per row of the active block, one digit
+// per pixel ("0" exactly white, "1" otherwise), CR LF between lines and
+// nothing after the last one.
+inline constexpr char SpriteCodeLinePrefix[] = "\t.db\t%";
+
+// Appends the code of the block rows rowPosition..15, columns
+// columnPosition..15 to `out`, digit by digit, so that a failure part way
+// leaves the text written so far.
+void appendSpriteCode(std::string& out, int columnPosition, int rowPosition,
+                      const std::array<Rgb, SpriteGrid::CellCount>& colours);
+
+std::string spriteCode(int columnPosition, int rowPosition,
+                       const std::array<Rgb, SpriteGrid::CellCount>& colours);
+std::string spriteCode(const SpriteGrid& grid);
+
+// H * (6 + W) + 2 * (H - 1)
+constexpr std::size_t spriteCodeLength(int width, int height)
+{
+    return static_cast<std::size_t>(height * (6 + width) + 2 * (height - 1));
+}
+
+} // namespace quillox

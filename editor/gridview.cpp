@@ -1,0 +1,140 @@
+#include "gridview.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace quillox {
+
+namespace {
+
+// In pixels within the view: cells start every 16 px and are 17 px wide, so
+// neighbours overlap by one pixel; 16 grid lines run from 0 to 240.
+constexpr int Pitch = 16;
+constexpr int CellSide = 17;
+constexpr int LineSpan = 240;
+constexpr int FieldSide = 241;
+
+} // namespace
+
+GridView::GridView(const SpriteGrid& grid, QWidget* parent) : QWidget(parent), grid_(grid)
+{
+    setObjectName(QStringLiteral("Shape1"));
+    setFixedSize(FieldSide, FieldSide);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Sprite grid"));
+}
+
+QRect GridView::cellRect(int index)
+{
+    return {Pitch * (SpriteGrid::columnOf(index) - 1), Pitch * (SpriteGrid::rowOf(index) - 1),
+            CellSide, CellSide};
+}
+
+int GridView::cellAt(QPoint point) const
+{
+    if (!rect().contains(point))
+        return 0;
+    const int column = std::min(point.x() / Pitch + 1, SpriteGrid::Side);
+    const int row = std::min(point.y() / Pitch + 1, SpriteGrid::Side);
+    const int index = SpriteGrid::indexOf(row, column);
+    return grid_.isShown(index) ? index : 0;
+}
+
+void GridView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Disabled, QPalette::WindowText));
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        if (grid_.isShown(index))
+            painter.fillRect(cellRect(index), QColor::fromRgb(grid_.colour(index)));
+    }
+    painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
+    for (int k = 0; k <= SpriteGrid::Side; ++k) {
+        painter.drawLine(Pitch * k, 0, Pitch * k, LineSpan);
+        painter.drawLine(0, Pitch * k, LineSpan, Pitch * k);
+    }
+    if (hasFocus() && grid_.isShown(focusCell_)) {
+        QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(cellRect(focusCell_).adjusted(2, 2, -3, -3));
+    }
+}
+
+void GridView::mousePressEvent(QMouseEvent* event)
+{
+    pressedCell_ = event->button() == Qt::LeftButton ? cellAt(event->position().toPoint()) : 0;
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent*)
+{
+    // The second press of a double click is not a click.
+    pressedCell_ = 0;
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int pressed = pressedCell_;
+    pressedCell_ = 0;
+    if (event->button() != Qt::LeftButton || pressed == 0)
+        return;
+    if (cellAt(event->position().toPoint()) != pressed)
+        return;
+    focusCell_ = pressed;
+    emit cellClicked(pressed);
+}
+
+int GridView::clampedToShown(int row, int column) const
+{
+    row = std::clamp(row, grid_.rowPosition(), SpriteGrid::Side);
+    column = std::clamp(column, grid_.columnPosition(), SpriteGrid::Side);
+    return SpriteGrid::indexOf(row, column);
+}
+
+void GridView::moveFocusCell(int rowStep, int columnStep)
+{
+    focusCell_ = clampedToShown(SpriteGrid::rowOf(focusCell_) + rowStep,
+                                SpriteGrid::columnOf(focusCell_) + columnStep);
+    update();
+}
+
+void GridView::keyPressEvent(QKeyEvent* event)
+{
+    if (!grid_.isShown(focusCell_))
+        focusCell_ = clampedToShown(SpriteGrid::rowOf(focusCell_), SpriteGrid::columnOf(focusCell_));
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moveFocusCell(0, -1);
+        break;
+    case Qt::Key_Right:
+        moveFocusCell(0, 1);
+        break;
+    case Qt::Key_Up:
+        moveFocusCell(-1, 0);
+        break;
+    case Qt::Key_Down:
+        moveFocusCell(1, 0);
+        break;
+    case Qt::Key_Space:
+        emit cellClicked(focusCell_);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void GridView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void GridView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+} // namespace quillox

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "platform.h"
+#include "spritegrid.h"
+#include "vorrel.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QStatusBar;
+class QTimer;
+
+namespace quillox {
+
+class CodeBox;
+class GridView;
+
+// The main window "progg": the grid, the sliders, the code box, the commands,
+// the hover hints and the clock.
+class MainWindow : public QMainWindow, private vorrel::LoadTarget {
+    Q_OBJECT
+public:
+    // Builds the code text; replaceable so that a failing build can be tested.
+    using CodeBuilder = std::function<void(std::string& out, const SpriteGrid& grid)>;
+
+    explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    const SpriteGrid& grid() const { return grid_; }
+    const std::string& text2() const { return text2_; }
+    const FileDialogRequest& commonDialog1() const { return commonDialog1_; }
+    QString codeText() const;
+    void setCodeBuilder(CodeBuilder builder) { codeBuilder_ = std::move(builder); }
+
+    // The routines and commands, as the menus and buttons run them.
+    void RefreshSize();
+    void GenerateSpriteCode();
+    void clickCell(int index);
+    void NewSprite();
+    void ClearSprite();
+    void Invert();
+    void FillBlack();
+    void SaveSprite();
+    void OpenSprite();
+    void SaveCodeFile();
+    void PrintCodeText();
+    void CopyCodeText();
+    void SetCodeBackColour();
+    void Exit();
+
+    // The clock's next tick, in milliseconds from now.
+    int millisecondsToNextTick() const;
+
+signals:
+    void sizeRefreshed();
+    void helpRequested();
+    void aboutRequested();
+    // The window is ending the program, by the Exit command or otherwise.
+    void programEnding(bool byExitCommand);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createGridArea(QWidget* client);
+    void createCodeFrame(QWidget* client);
+    void createSpriteFrame(QWidget* client);
+    void createProgressFrame(QWidget* client);
+    void createStatusBar(QWidget* client);
+    QPushButton* createButton(QWidget* frame, const char* name, const QString& text,
+                              const QRect& rect, QAction* command, const QString& hint);
+    void showProgress(int value);
+    void tickClock();
+    void setHint(const QString& text);
+
+    // vorrel::LoadTarget
+    void setRowSliderPosition(int position) override;
+    void setColumnSliderPosition(int position) override;
+    void setCellColour(int row, int column, Rgb colour) override;
+    void rebuildCode() override;
+
+    Platform& platform_;
+    SpriteGrid grid_;
+    CodeBuilder codeBuilder_;
+    std::string text2_;
+    FileDialogRequest commonDialog1_;
+    FileDialogRequest box_;
+    bool ending_ = false;
+    bool centred_ = false;
+
+    GridView* gridView_ = nullptr;
+    QSlider* columnSlider_ = nullptr;
+    QSlider* rowSlider_ = nullptr;
+    QLabel* sizeLabel_ = nullptr;
+    CodeBox* source_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QGroupBox* codeFrame_ = nullptr;
+    QGroupBox* spriteFrame_ = nullptr;
+    QLabel* hintPanel_ = nullptr;
+    QLabel* clockPanel_ = nullptr;
+    QTimer* clock_ = nullptr;
+
+    QAction* openAction_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* clearAction_ = nullptr;
+    QAction* backColourAction_ = nullptr;
+    QAction* invertAction_ = nullptr;
+    QAction* fillBlackAction_ = nullptr;
+    QAction* helpAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QAction* newAction_ = nullptr;
+    QAction* saveCodeAction_ = nullptr;
+    QAction* copyAction_ = nullptr;
+};
+
+} // namespace quillox

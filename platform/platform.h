@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+class QPrinter;
+
+namespace quillox {
+
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageIcon { None, Stop };
+enum class MessageResult { Ok, Cancel };
+
+// What a file dialog shows. The filter is "label|pattern".
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    QString defaultSuffix;
+    QString fileName;
+};
+
+// Everything the program asks of the desktop goes through this seam, so that
+// tests can script the answers and never wait on a modal dialog.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual MessageResult messageBox(const QString& text, const QString& title,
+                                     MessageButtons buttons, MessageIcon icon) = 0;
+
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<QColor> chooseColour() = 0;
+
+    // A printer set up for the default printer, or nothing when there is none.
+    virtual std::unique_ptr<QPrinter> defaultPrinter() = 0;
+
+    virtual void clearClipboard() = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+
+    virtual void openUrl(const QUrl& url) = 0;
+
+    virtual QTime currentTime() = 0;
+    virtual QDate currentDate() = 0;
+
+    virtual QString exitLogPath() = 0;
+
+    // Ends the whole program: every window, shown or hidden, closes.
+    virtual void endProgram() = 0;
+};
+
+// Turns "label|pattern" into the file dialog filter "label (pattern)".
+QString dialogFilter(const QString& labelAndPattern);
+
+} // namespace quillox

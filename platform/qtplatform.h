@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform.h"
+
+class QWidget;
+
+namespace quillox {
+
+// The platform seam as the desktop provides it through Qt.
+class QtPlatform final : public Platform {
+public:
+    MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,
+                             MessageIcon icon) override;
+    std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> openFileName(const FileDialogRequest& request) override;
+    std::optional<QColor> chooseColour() override;
+    std::unique_ptr<QPrinter> defaultPrinter() override;
+    void clearClipboard() override;
+    void setClipboardText(const QString& text) override;
+    void openUrl(const QUrl& url) override;
+    QTime currentTime() override;
+    QDate currentDate() override;
+    QString exitLogPath() override;
+    void endProgram() override;
+};
+
+} // namespace quillox

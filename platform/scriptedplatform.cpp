@@ -1,0 +1,95 @@
+#include "scriptedplatform.h"
+
+#include <QPrinter>
+
+namespace quillox {
+
+MessageResult ScriptedPlatform::messageBox(const QString& text, const QString& title,
+                                           MessageButtons buttons, MessageIcon icon)
+{
+    messages.append({text, title, buttons, icon});
+    if (messageAnswers.empty())
+        return MessageResult::Ok;
+    const MessageResult answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedPlatform::nextFileAnswer()
+{
+    if (fileAnswers.empty())
+        return std::nullopt;
+    const bool cancelled = !fileAnswers.front().has_value();
+    const QString name = fileAnswers.front().value_or(QString());
+    fileAnswers.pop_front();
+    if (cancelled)
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> ScriptedPlatform::saveFileName(const FileDialogRequest& request)
+{
+    saveRequests.append(request);
+    return nextFileAnswer();
+}
+
+std::optional<QString> ScriptedPlatform::openFileName(const FileDialogRequest& request)
+{
+    openRequests.append(request);
+    return nextFileAnswer();
+}
+
+std::optional<QColor> ScriptedPlatform::chooseColour()
+{
+    ++colourRequests;
+    if (colourAnswers.empty())
+        return std::nullopt;
+    const std::optional<QColor> answer = colourAnswers.front();
+    colourAnswers.pop_front();
+    return answer;
+}
+
+std::unique_ptr<QPrinter> ScriptedPlatform::defaultPrinter()
+{
+    ++printerRequests;
+    return printerFactory ? printerFactory() : nullptr;
+}
+
+void ScriptedPlatform::clearClipboard()
+{
+    ++clipboardClears;
+}
+
+void ScriptedPlatform::setClipboardText(const QString& text)
+{
+    clipboardTexts.append(text);
+}
+
+void ScriptedPlatform::openUrl(const QUrl& url)
+{
+    openedUrls.append(url);
+}
+
+QTime ScriptedPlatform::currentTime()
+{
+    ++timeReadings;
+    return time;
+}
+
+QDate ScriptedPlatform::currentDate()
+{
+    ++dateReadings;
+    return date;
+}
+
+QString ScriptedPlatform::exitLogPath()
+{
+    return logPath;
+}
+
+void ScriptedPlatform::endProgram()
+{
+    ++endRequests;
+}
+
+} // namespace quillox

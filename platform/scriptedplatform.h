@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+namespace quillox {
+
+// A platform whose answers a test scripts in advance and whose requests it
+// records. Unscripted dialogs answer "cancelled", message boxes answer OK.
+class ScriptedPlatform final : public Platform {
+public:
+    struct Message {
+        QString text;
+        QString title;
+        MessageButtons buttons;
+        MessageIcon icon;
+    };
+
+    // Scripted answers, taken in order.
+    std::deque<MessageResult> messageAnswers;
+    std::deque<std::optional<QString>> fileAnswers;
+    std::deque<std::optional<QColor>> colourAnswers;
+    // Makes the printer for the next print; returning null means "no printer".
+    std::function<std::unique_ptr<QPrinter>()> printerFactory;
+    QTime time{12, 0, 0};
+    QDate date{2001, 3, 3};
+    QString logPath;
+
+    // What the program asked for.
+    QList<Message> messages;
+    QList<FileDialogRequest> saveRequests;
+    QList<FileDialogRequest> openRequests;
+    int colourRequests = 0;
+    int printerRequests = 0;
+    int clipboardClears = 0;
+    QStringList clipboardTexts;
+    QList<QUrl> openedUrls;
+    int timeReadings = 0;
+    int dateReadings = 0;
+    int endRequests = 0;
+
+    MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,
+                             MessageIcon icon) override;
+    std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> openFileName(const FileDialogRequest& request) override;
+    std::optional<QColor> chooseColour() override;
+    std::unique_ptr<QPrinter> defaultPrinter() override;
+    void clearClipboard() override;
+    void setClipboardText(const QString& text) override;
+    void openUrl(const QUrl& url) override;
+    QTime currentTime() override;
+    QDate currentDate() override;
+    QString exitLogPath() override;
+    void endProgram() override;
+
+private:
+    std::optional<QString> nextFileAnswer();
+};
+
+} // namespace quillox
