@@ -5,7 +5,8 @@
 #include <QProgressBar>
 #include <QSaveFile>
 
-namespace quillox {
+namespace quillox
+{
 
 FileDialogRequest codeSaveDialog()
 {
@@ -53,7 +54,8 @@ bool printCodePages(QPrinter& printer, const QString& codeText)
     const float areaWidth = static_cast<float>(printer.width());
     const float areaHeight = static_cast<float>(printer.height());
     for (int page = 1; page <= 2; ++page) {
-        const QRectF measured = painter.boundingRect(QRectF(0, 0, areaWidth, areaHeight), Flags, text);
+        const QRectF measured =
+            painter.boundingRect(QRectF(0, 0, areaWidth, areaHeight), Flags, text);
         const float x = areaWidth / 2.0f - static_cast<float>(measured.width()) / 2.0f;
         const float y = areaHeight / 2.0f - static_cast<float>(measured.height()) / 2.0f;
         const QString printed = text + QString::number(page) + QLatin1Char('.');

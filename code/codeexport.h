@@ -8,7 +8,8 @@ class QProgressBar;
 class QPaintDevice;
 class QPrinter;
 
-namespace quillox {
+namespace quillox
+{
 
 // The code save dialog's settings, set again on every save.
 FileDialogRequest codeSaveDialog();

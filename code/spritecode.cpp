@@ -2,7 +2,8 @@
 
 #include <stdexcept>
 
-namespace quillox {
+namespace quillox
+{
 
 void appendSpriteCode(std::string& out, int columnPosition, int rowPosition,
                       const std::array<Rgb, SpriteGrid::CellCount>& colours)

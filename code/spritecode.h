@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace quillox {
+namespace quillox
+{
 
 // The sprite code: one "\t.db\t%" line per row of the active block, one digit
 // per pixel ("0" exactly white, "1" otherwise), CR LF between lines and

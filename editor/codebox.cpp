@@ -1,6 +1,7 @@
 #include "codebox.h"
 
-namespace quillox {
+namespace quillox
+{
 
 CodeBox::CodeBox(QWidget* parent) : QPlainTextEdit(parent)
 {

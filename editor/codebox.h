@@ -2,11 +2,13 @@
 
 #include <QPlainTextEdit>
 
-namespace quillox {
+namespace quillox
+{
 
 // The code box: shows the sprite code read-only but selectable, and keeps the
 // exact text (with its CR LF line ends) for the export commands.
-class CodeBox : public QPlainTextEdit {
+class CodeBox : public QPlainTextEdit
+{
     Q_OBJECT
 public:
     explicit CodeBox(QWidget* parent = nullptr);

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 
-namespace quillox {
+namespace quillox
+{
 
-namespace {
+namespace
+{
 
 // In pixels within the view: cells start every 16 px and are 17 px wide, so
 // neighbours overlap by one pixel; 16 grid lines run from 0 to 240.
@@ -103,7 +105,8 @@ void GridView::moveFocusCell(int rowStep, int columnStep)
 void GridView::keyPressEvent(QKeyEvent* event)
 {
     if (!grid_.isShown(focusCell_))
-        focusCell_ = clampedToShown(SpriteGrid::rowOf(focusCell_), SpriteGrid::columnOf(focusCell_));
+        focusCell_ =
+            clampedToShown(SpriteGrid::rowOf(focusCell_), SpriteGrid::columnOf(focusCell_));
     switch (event->key()) {
     case Qt::Key_Left:
         moveFocusCell(0, -1);

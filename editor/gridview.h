@@ -4,11 +4,13 @@
 
 #include <QWidget>
 
-namespace quillox {
+namespace quillox
+{
 
 // The drawing field: the grey backing square, the shown cells in their
 // colours and the grid lines over everything. Painted as one widget.
-class GridView : public QWidget {
+class GridView : public QWidget
+{
     Q_OBJECT
 public:
     explicit GridView(const SpriteGrid& grid, QWidget* parent = nullptr);

@@ -3,6 +3,7 @@
 #include "codebox.h"
 #include "codeexport.h"
 #include "gridview.h"
+#include "progressbar.h"
 #include "spritecode.h"
 #include "spritefile.h"
 #include "twips.h"
@@ -21,9 +22,11 @@
 #include <QStatusBar>
 #include <QTimer>
 
-namespace quillox {
+namespace quillox
+{
 
-namespace {
+namespace
+{
 
 constexpr int StartPosition = 8;
 constexpr int ProgressMinimum = 1;
@@ -101,13 +104,11 @@ void MainWindow::createActions()
         return a;
     };
     openAction_ = action("open", QStringLiteral("&Open Sprite..."), &MainWindow::OpenSprite);
-    saveAsAction_ =
-        action("saveas", QStringLiteral("&Save Sprite As..."), &MainWindow::SaveSprite);
+    saveAsAction_ = action("saveas", QStringLiteral("&Save Sprite As..."), &MainWindow::SaveSprite);
     printAction_ = action("sada", QStringLiteral("&Print Code"), &MainWindow::PrintCodeText);
     exitAction_ = action("sdfdsf", QStringLiteral("&Exit"), &MainWindow::Exit,
                          QKeySequence(Qt::CTRL | Qt::Key_Q));
-    clearAction_ =
-        action("dsfdsfsdf", QStringLiteral("&Clear Sprite"), &MainWindow::ClearSprite);
+    clearAction_ = action("dsfdsfsdf", QStringLiteral("&Clear Sprite"), &MainWindow::ClearSprite);
     backColourAction_ = action("sdsdsdsd", QStringLiteral("C&odeText Background color"),
                                &MainWindow::SetCodeBackColour);
     invertAction_ = action("sfdsf", QStringLiteral("&Invert"), &MainWindow::Invert,
@@ -254,7 +255,7 @@ void MainWindow::createProgressFrame(QWidget* client)
     auto* frame = new QGroupBox(QStringLiteral("&Progress"), client);
     frame->setObjectName(QStringLiteral("Frame3"));
     place(frame, twipRect(4440, 4440, 3375, 615));
-    progressBar_ = new QProgressBar(frame);
+    progressBar_ = new ProgressBar(frame);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar_->setRange(ProgressMinimum, ProgressMaximum);
     progressBar_->setValue(ProgressMinimum);
@@ -421,9 +422,8 @@ void MainWindow::CopyCodeText()
 
 void MainWindow::SetCodeBackColour()
 {
-    SetCodeBackColor(platform_, [this](const QColor& colour) {
-        source_->setBackgroundColour(colour);
-    });
+    SetCodeBackColor(platform_,
+                     [this](const QColor& colour) { source_->setBackgroundColour(colour); });
 }
 
 void MainWindow::Exit()
@@ -485,11 +485,6 @@ void MainWindow::rebuildCode()
     source_->setCodeText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
 }
 
-int MainWindow::millisecondsToNextTick() const
-{
-    return 1000 - platform_.currentTime().msec();
-}
-
 void MainWindow::tickClock()
 {
     const QTime now = platform_.currentTime();
@@ -513,9 +508,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         // Moves over a child reach the frame too; only its bare area clears.
         auto* frame = static_cast<QWidget*>(watched);
         const QPoint at = frame->mapFromGlobal(QCursor::pos());
-        const QPoint pos = type == QEvent::MouseMove
-                               ? static_cast<QMouseEvent*>(event)->position().toPoint()
-                               : at;
+        const QPoint pos =
+            type == QEvent::MouseMove ? static_cast<QMouseEvent*>(event)->position().toPoint() : at;
         if (!frame->childAt(pos))
             setHint(QString());
     } else if (const QVariant hint = watched->property(HintProperty); hint.isValid()) {

@@ -19,14 +19,16 @@ class QSlider;
 class QStatusBar;
 class QTimer;
 
-namespace quillox {
+namespace quillox
+{
 
 class CodeBox;
 class GridView;
 
 // The main window "progg": the grid, the sliders, the code box, the commands,
 // the hover hints and the clock.
-class MainWindow : public QMainWindow, private vorrel::LoadTarget {
+class MainWindow : public QMainWindow, public vorrel::LoadTarget
+{
     Q_OBJECT
 public:
     // Builds the code text; replaceable so that a failing build can be tested.
@@ -57,8 +59,10 @@ public:
     void SetCodeBackColour();
     void Exit();
 
-    // The clock's next tick, in milliseconds from now.
-    int millisecondsToNextTick() const;
+    // Moves a slider as the program does: a position outside 1..15 is
+    // refused and changes nothing; a change runs the size refresh.
+    void setRowSliderPosition(int position) override;
+    void setColumnSliderPosition(int position) override;
 
 signals:
     void sizeRefreshed();
@@ -86,9 +90,6 @@ private:
     void tickClock();
     void setHint(const QString& text);
 
-    // vorrel::LoadTarget
-    void setRowSliderPosition(int position) override;
-    void setColumnSliderPosition(int position) override;
     void setCellColour(int row, int column, Rgb colour) override;
     void rebuildCode() override;
 

@@ -3,7 +3,8 @@
 #include <stdexcept>
 #include <string>
 
-namespace quillox {
+namespace quillox
+{
 
 SpriteGrid::SpriteGrid()
 {

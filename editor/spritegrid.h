@@ -3,7 +3,8 @@
 #include <array>
 #include <cstdint>
 
-namespace quillox {
+namespace quillox
+{
 
 using Rgb = std::uint32_t; // 0xRRGGBB
 
@@ -13,7 +14,8 @@ constexpr Rgb Black = 0x000000;
 // The 15 x 15 field of cells and the sprite size set by the two sliders.
 // The sprite is the block in the bottom-right corner: rows rowPosition()..15
 // and columns columnPosition()..15.
-class SpriteGrid {
+class SpriteGrid
+{
 public:
     static constexpr int Side = 15;
     static constexpr int CellCount = Side * Side;

@@ -2,12 +2,16 @@
 
 #include <QRect>
 
-namespace quillox {
+namespace quillox
+{
 
 // Window layouts are given in twips; 15 twips are one device-independent pixel.
 constexpr int TwipsPerPixel = 15;
 
-constexpr int twips(int value) { return value / TwipsPerPixel; }
+constexpr int twips(int value)
+{
+    return value / TwipsPerPixel;
+}
 
 inline QRect twipRect(int left, int top, int width, int height)
 {

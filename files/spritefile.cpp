@@ -1,8 +1,10 @@
 #include "spritefile.h"
 
-namespace quillox {
+namespace quillox
+{
 
-namespace {
+namespace
+{
 
 void appendTwoDigits(std::string& out, int value)
 {

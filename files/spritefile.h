@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-namespace quillox {
+namespace quillox
+{
 
 // The one-line sprite file: height and width as two digits each ("01".."15"),
 // one digit per cell of the active block in ascending cell index, CR LF.

@@ -4,7 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace quillox::vorrel {
+namespace quillox::vorrel
+{
 
 std::optional<QString> SaveSpriteFile(const QString& name, const std::string& buffer)
 {
@@ -49,8 +50,7 @@ std::optional<QString> readFilePrefix(const QString& name, std::size_t limit, st
     return std::nullopt;
 }
 
-std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer,
-                                      LoadTarget& target)
+std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer, LoadTarget& target)
 {
     std::string text;
     if (auto failure = readFilePrefix(name, MaxSpriteFileRead, text))

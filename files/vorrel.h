@@ -7,11 +7,13 @@
 #include <optional>
 #include <string>
 
-namespace quillox::vorrel {
+namespace quillox::vorrel
+{
 
 // The main window's side of a sprite load: setting a slider runs the size
 // refresh when the position changes and refuses a position outside 1..15.
-class LoadTarget {
+class LoadTarget
+{
 public:
     virtual ~LoadTarget() = default;
     virtual void setRowSliderPosition(int position) = 0;
@@ -30,8 +32,7 @@ std::optional<QString> readFilePrefix(const QString& name, std::size_t limit, st
 // Reads the file into `buffer` and applies it: sizes (row slider, then column
 // slider), cells, code. A file that cannot be read changes nothing, not even
 // the buffer, and returns the reason.
-std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer,
-                                      LoadTarget& target);
+std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer, LoadTarget& target);
 
 // The steps of a load after the read, on the buffer's content.
 void applySpriteFile(const std::string& buffer, LoadTarget& target);

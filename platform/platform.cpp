@@ -1,6 +1,7 @@
 #include "platform.h"
 
-namespace quillox {
+namespace quillox
+{
 
 QString dialogFilter(const QString& labelAndPattern)
 {

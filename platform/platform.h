@@ -11,7 +11,8 @@
 
 class QPrinter;
 
-namespace quillox {
+namespace quillox
+{
 
 enum class MessageButtons { Ok, OkCancel };
 enum class MessageIcon { None, Stop };
@@ -27,7 +28,8 @@ struct FileDialogRequest {
 
 // Everything the program asks of the desktop goes through this seam, so that
 // tests can script the answers and never wait on a modal dialog.
-class Platform {
+class Platform
+{
 public:
     virtual ~Platform() = default;
 

@@ -10,7 +10,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-namespace quillox {
+namespace quillox
+{
 
 MessageResult QtPlatform::messageBox(const QString& text, const QString& title,
                                      MessageButtons buttons, MessageIcon icon)
@@ -23,7 +24,8 @@ MessageResult QtPlatform::messageBox(const QString& text, const QString& title,
     return box.exec() == QMessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
 }
 
-namespace {
+namespace
+{
 
 std::optional<QString> runFileDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {

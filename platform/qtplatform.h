@@ -4,10 +4,12 @@
 
 class QWidget;
 
-namespace quillox {
+namespace quillox
+{
 
 // The platform seam as the desktop provides it through Qt.
-class QtPlatform final : public Platform {
+class QtPlatform final : public Platform
+{
 public:
     MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,
                              MessageIcon icon) override;

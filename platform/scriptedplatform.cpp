@@ -2,7 +2,8 @@
 
 #include <QPrinter>
 
-namespace quillox {
+namespace quillox
+{
 
 MessageResult ScriptedPlatform::messageBox(const QString& text, const QString& title,
                                            MessageButtons buttons, MessageIcon icon)

@@ -8,11 +8,13 @@
 #include <deque>
 #include <functional>
 
-namespace quillox {
+namespace quillox
+{
 
 // A platform whose answers a test scripts in advance and whose requests it
 // records. Unscripted dialogs answer "cancelled", message boxes answer OK.
-class ScriptedPlatform final : public Platform {
+class ScriptedPlatform final : public Platform
+{
 public:
     struct Message {
         QString text;

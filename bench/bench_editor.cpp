@@ -1,0 +1,150 @@
+// Budgets: the 15 x 15 code text, a cell click until the code box holds the
+// new text, Invert on 15 x 15 with its progress repaints, and opening a
+// sprite file through the window. Run offscreen.
+#include "codebox.h"
+#include "gridview.h"
+#include "mainwindow.h"
+#include "scriptedplatform.h"
+#include "spritecode.h"
+#include "spritefile.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace quillox;
+
+namespace
+{
+
+void fullSize(MainWindow& window)
+{
+    window.setColumnSliderPosition(1);
+    window.setRowSliderPosition(1);
+}
+
+struct ShownWindow {
+    ScriptedPlatform platform;
+    MainWindow window{platform};
+    ShownWindow()
+    {
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("the window was never shown");
+        fullSize(window);
+    }
+};
+
+void CodeText15x15(benchmark::State& state)
+{
+    SpriteGrid grid;
+    grid.setColumnPosition(1);
+    grid.setRowPosition(1);
+    for (int index = 1; index <= SpriteGrid::CellCount; index += 3)
+        grid.setColour(index, Black);
+    for (auto _ : state) {
+        std::string text = spriteCode(grid);
+        benchmark::DoNotOptimize(text);
+    }
+}
+BENCHMARK(CodeText15x15)->Repetitions(15)->ReportAggregatesOnly(true);
+
+void CellClickToCode(benchmark::State& state)
+{
+    ShownWindow shown;
+    auto* view = shown.window.findChild<GridView*>(QStringLiteral("Shape1"));
+    const QPoint centre = GridView::cellRect(113).center();
+    for (auto _ : state) {
+        // Release far from the last one, so no double click is made.
+        QTest::mouseClick(view, Qt::LeftButton, {}, centre);
+        benchmark::DoNotOptimize(shown.window.codeText());
+    }
+}
+BENCHMARK(CellClickToCode)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+void Invert15x15(benchmark::State& state)
+{
+    ShownWindow shown;
+    for (auto _ : state)
+        shown.window.Invert();
+}
+BENCHMARK(Invert15x15)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+
+void OpenSpriteFile231Bytes(benchmark::State& state)
+{
+    ShownWindow shown;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("full.spr"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write the benchmark file");
+    std::string text = "1515";
+    for (int i = 0; i < SpriteGrid::CellCount; ++i)
+        text += (i % 3) ? '1' : '0';
+    file.write(spriteFileBytes(text).c_str());
+    file.close();
+    for (auto _ : state) {
+        shown.platform.fileAnswers.push_back(path);
+        shown.window.OpenSprite();
+    }
+}
+BENCHMARK(OpenSpriteFile231Bytes)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/statm"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = status.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+void OpenSparse2GiB(benchmark::State& state)
+{
+    ShownWindow shown;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.spr"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write the benchmark file");
+        file.write("0203101010");
+        file.resize(qint64(2) << 30);
+    }
+    const long before = residentKiB();
+    for (auto _ : state) {
+        shown.platform.fileAnswers.push_back(path);
+        shown.window.OpenSprite();
+    }
+    state.counters["rss_growth_KiB"] = static_cast<double>(residentKiB() - before);
+}
+BENCHMARK(OpenSparse2GiB)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,465 @@
+#include "codebox.h"
+#include "gridview.h"
+#include "mainwindow.h"
+#include "scriptedplatform.h"
+#include "spritecode.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+#include <memory>
+
+using namespace quillox;
+
+namespace
+{
+
+// Records the bar's value each time it is actually painted.
+class PaintedValues : public QObject
+{
+public:
+    explicit PaintedValues(QProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
+    QList<int> values;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // A second paint of the same value shows nothing new.
+        if (event->type() == QEvent::Paint && (values.isEmpty() || values.last() != bar_->value()))
+            values.append(bar_->value());
+        return false;
+    }
+
+private:
+    QProgressBar* bar_;
+};
+
+QList<int> expectedProgress()
+{
+    QList<int> values;
+    for (int i = 1; i <= 225; ++i)
+        values << i;
+    values << 1;
+    return values;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void loadShowsEmptyEightByEight();
+    void refreshSize_data();
+    void refreshSize();
+    void shrinkAndGrowKeepsColours();
+    void settingOwnPositionRunsNoRefresh();
+    void newRefreshCount_data();
+    void newRefreshCount();
+    void commandEndStates_data();
+    void commandEndStates();
+    void progressIsPaintedInOrder_data();
+    void progressIsPaintedInOrder();
+    void clearWhitensHiddenCells();
+    void invertTwiceRestores();
+    void effectsTouchOnlyShownCells_data();
+    void effectsTouchOnlyShownCells();
+    void clickTogglesCellUnderPointer_data();
+    void clickTogglesCellUnderPointer();
+    void clickOnHiddenFieldChangesNothing();
+    void doubleClickTogglesOnce();
+    void shortcutsWorkWithoutMenu_data();
+    void shortcutsWorkWithoutMenu();
+    void sliderDragUpdatesLabelAtEveryStep();
+    void failingBuildKeepsPartialTextAndReports();
+    void keyboardMovesFocusAndToggles();
+
+private:
+    template <typename T> T* child(const char* name)
+    {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QSlider* columnSlider() { return child<QSlider>("Slider1"); }
+    QSlider* rowSlider() { return child<QSlider>("Slider2"); }
+    QString label() { return child<QLabel>("Label1")->text(); }
+    QString code() { return child<CodeBox>("source")->codeText(); }
+    GridView* view() { return child<GridView>("Shape1"); }
+    void setSize(int column, int row)
+    {
+        columnSlider()->setValue(column);
+        rowSlider()->setValue(row);
+    }
+    void paintRandomly(unsigned seed);
+
+    std::unique_ptr<ScriptedPlatform> platform;
+    std::unique_ptr<MainWindow> window;
+};
+
+void MainWindowTest::init()
+{
+    platform = std::make_unique<ScriptedPlatform>();
+    window = std::make_unique<MainWindow>(*platform);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void MainWindowTest::cleanup()
+{
+    window.reset();
+    platform.reset();
+}
+
+void MainWindowTest::paintRandomly(unsigned seed)
+{
+    std::srand(seed);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+        if (std::rand() % 2)
+            window->clickCell(index);
+}
+
+void MainWindowTest::loadShowsEmptyEightByEight()
+{
+    QCOMPARE(label(), QStringLiteral("8 x 8"));
+    QCOMPARE(columnSlider()->value(), 8);
+    QCOMPARE(rowSlider()->value(), 8);
+    QCOMPARE(code(), QString::fromStdString(spriteCode(SpriteGrid())));
+    QCOMPARE(code().count(QStringLiteral("\t.db\t%00000000")), 8);
+    QCOMPARE(child<QProgressBar>("ProgressBar1")->value(), 1);
+    QCOMPARE(child<QProgressBar>("ProgressBar1")->minimum(), 1);
+    QCOMPARE(child<QProgressBar>("ProgressBar1")->maximum(), 226);
+}
+
+void MainWindowTest::refreshSize_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("expectedLabel");
+    QTest::addColumn<int>("firstShown");
+    QTest::addColumn<int>("shownCount");
+    QTest::newRow("1 x 1") << 15 << 15 << "1 x 1" << 225 << 1;
+    QTest::newRow("15 x 15") << 1 << 1 << "15 x 15" << 1 << 225;
+    QTest::newRow("10 x 3") << 13 << 6 << "10 x 3" << 88 << 30;
+    QTest::newRow("3 x 12") << 4 << 13 << "3 x 12" << 184 << 36;
+}
+
+void MainWindowTest::refreshSize()
+{
+    QFETCH(int, column);
+    QFETCH(int, row);
+    QFETCH(QString, expectedLabel);
+    QFETCH(int, firstShown);
+    QFETCH(int, shownCount);
+    setSize(column, row);
+    QCOMPARE(label(), expectedLabel);
+    int count = 0;
+    int first = 0;
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        const bool inBlock =
+            SpriteGrid::rowOf(index) >= row && SpriteGrid::columnOf(index) >= column;
+        QCOMPARE(window->grid().isShown(index), inBlock);
+        if (inBlock && ++count == 1)
+            first = index;
+    }
+    QCOMPARE(first, firstShown);
+    QCOMPARE(count, shownCount);
+    QCOMPARE(code(), QString::fromStdString(spriteCode(window->grid())));
+}
+
+void MainWindowTest::shrinkAndGrowKeepsColours()
+{
+    paintRandomly(7);
+    const auto before = window->grid().colours();
+    setSize(14, 14);
+    QCOMPARE(label(), QStringLiteral("2 x 2"));
+    setSize(8, 8);
+    QCOMPARE(window->grid().colours(), before);
+    QCOMPARE(code(), QString::fromStdString(spriteCode(window->grid())));
+}
+
+void MainWindowTest::settingOwnPositionRunsNoRefresh()
+{
+    QSignalSpy refreshes(window.get(), &MainWindow::sizeRefreshed);
+    columnSlider()->setValue(8);
+    rowSlider()->setValue(8);
+    QCOMPARE(refreshes.count(), 0);
+    columnSlider()->setValue(9);
+    QCOMPARE(refreshes.count(), 1);
+    window->setColumnSliderPosition(0);
+    window->setRowSliderPosition(16);
+    window->setRowSliderPosition(-3);
+    QCOMPARE(refreshes.count(), 1);
+    QCOMPARE(label(), QStringLiteral("8 x 7"));
+}
+
+void MainWindowTest::newRefreshCount_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("refreshes");
+    QTest::newRow("already 8 x 8") << 8 << 8 << 1;
+    QTest::newRow("column differs") << 3 << 8 << 2;
+    QTest::newRow("both differ") << 3 << 12 << 3;
+}
+
+void MainWindowTest::newRefreshCount()
+{
+    QFETCH(int, column);
+    QFETCH(int, row);
+    QFETCH(int, refreshes);
+    setSize(column, row);
+    QSignalSpy spy(window.get(), &MainWindow::sizeRefreshed);
+    window->NewSprite();
+    QCOMPARE(spy.count(), refreshes);
+}
+
+void MainWindowTest::commandEndStates_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<unsigned>("seed");
+    for (const char* command : {"new", "clear", "invert", "fill"}) {
+        QTest::addRow("%s at 15 x 15", command) << command << 1 << 1 << 1u;
+        QTest::addRow("%s at 3 x 2", command) << command << 13 << 14 << 2u;
+        QTest::addRow("%s at 1 x 15", command) << command << 1 << 15 << 3u;
+    }
+}
+
+void MainWindowTest::commandEndStates()
+{
+    QFETCH(QString, command);
+    QFETCH(int, column);
+    QFETCH(int, row);
+    QFETCH(unsigned, seed);
+    setSize(1, 1);
+    paintRandomly(seed);
+    setSize(column, row);
+    const SpriteGrid before = window->grid();
+    if (command == "new")
+        window->NewSprite();
+    else if (command == "clear")
+        window->ClearSprite();
+    else if (command == "invert")
+        window->Invert();
+    else
+        window->FillBlack();
+
+    const SpriteGrid& after = window->grid();
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        Rgb expected = before.colour(index);
+        if (command == "new" || command == "clear")
+            expected = White;
+        else if (before.isShown(index))
+            expected = command == "fill" || before.isClear(index) ? Black : White;
+        QCOMPARE(after.colour(index), expected);
+    }
+    const bool resets = command == "new";
+    QCOMPARE(columnSlider()->value(), resets ? 8 : column);
+    QCOMPARE(rowSlider()->value(), resets ? 8 : row);
+    QCOMPARE(label(), QStringLiteral("%1 x %2").arg(after.height()).arg(after.width()));
+    QCOMPARE(code(), QString::fromStdString(spriteCode(after)));
+    QCOMPARE(child<QProgressBar>("ProgressBar1")->value(), 1);
+}
+
+void MainWindowTest::progressIsPaintedInOrder_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("New") << "new";
+    QTest::newRow("Invert") << "invert";
+    QTest::newRow("Fill Black") << "fill";
+}
+
+void MainWindowTest::progressIsPaintedInOrder()
+{
+    QFETCH(QString, command);
+    PaintedValues painted(child<QProgressBar>("ProgressBar1"));
+    if (command == "new")
+        window->NewSprite();
+    else if (command == "invert")
+        window->Invert();
+    else
+        window->FillBlack();
+    QCOMPARE(painted.values, expectedProgress());
+}
+
+void MainWindowTest::clearWhitensHiddenCells()
+{
+    setSize(1, 1);
+    paintRandomly(11);
+    setSize(14, 14);
+    QSignalSpy refreshes(window.get(), &MainWindow::sizeRefreshed);
+    window->ClearSprite();
+    QCOMPARE(refreshes.count(), 0);
+    setSize(1, 1);
+    QCOMPARE(code(), QString::fromStdString(spriteCode(1, 1, SpriteGrid().colours())));
+}
+
+void MainWindowTest::invertTwiceRestores()
+{
+    paintRandomly(5);
+    const auto before = window->grid().colours();
+    const QString code0 = code();
+    window->Invert();
+    QVERIFY(code() != code0);
+    window->Invert();
+    QCOMPARE(window->grid().colours(), before);
+    QCOMPARE(code(), code0);
+}
+
+void MainWindowTest::effectsTouchOnlyShownCells_data()
+{
+    QTest::addColumn<bool>("invert");
+    QTest::newRow("Invert") << true;
+    QTest::newRow("Fill Black") << false;
+}
+
+void MainWindowTest::effectsTouchOnlyShownCells()
+{
+    QFETCH(bool, invert);
+    setSize(1, 1);
+    paintRandomly(9);
+    setSize(13, 14);
+    const auto before = window->grid().colours();
+    invert ? window->Invert() : window->FillBlack();
+    int changed = 0;
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        const bool inBlock = index >= 208 && index <= 225 && SpriteGrid::columnOf(index) >= 13;
+        if (!inBlock)
+            QCOMPARE(window->grid().colour(index), before[index - 1]);
+        else
+            changed += window->grid().colour(index) != before[index - 1];
+    }
+    if (invert)
+        QCOMPARE(changed, 6);
+    setSize(1, 1);
+    QCOMPARE(code().count(QLatin1Char('1')) + code().count(QLatin1Char('0')), 225);
+}
+
+void MainWindowTest::clickTogglesCellUnderPointer_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("top-left of 8 x 8") << SpriteGrid::indexOf(8, 8);
+    QTest::newRow("bottom-right") << 225;
+    QTest::newRow("middle") << SpriteGrid::indexOf(11, 12);
+}
+
+void MainWindowTest::clickTogglesCellUnderPointer()
+{
+    QFETCH(int, index);
+    const QPoint centre = GridView::cellRect(index).center();
+    QTest::mouseClick(view(), Qt::LeftButton, {}, centre);
+    for (int i = 1; i <= SpriteGrid::CellCount; ++i)
+        QCOMPARE(window->grid().colour(i), i == index ? Black : White);
+    QCOMPARE(code(), QString::fromStdString(spriteCode(window->grid())));
+    QCOMPARE(code().count(QLatin1Char('1')), 1);
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(view(), Qt::LeftButton, {}, centre);
+    QCOMPARE(window->grid().colour(index), White);
+    QCOMPARE(code().count(QLatin1Char('1')), 0);
+}
+
+void MainWindowTest::clickOnHiddenFieldChangesNothing()
+{
+    const QString before = code();
+    QTest::mouseClick(view(), Qt::LeftButton, {}, GridView::cellRect(1).center());
+    QTest::mouseClick(view(), Qt::LeftButton, {},
+                      GridView::cellRect(SpriteGrid::indexOf(15, 7)).center());
+    QTest::mouseClick(view(), Qt::RightButton, {}, GridView::cellRect(225).center());
+    for (int i = 1; i <= SpriteGrid::CellCount; ++i)
+        QCOMPARE(window->grid().colour(i), White);
+    QCOMPARE(code(), before);
+}
+
+void MainWindowTest::doubleClickTogglesOnce()
+{
+    // What the window system sends for a double click: press, release,
+    // double-click press, release.
+    const QPoint centre = GridView::cellRect(225).center();
+    QTest::mouseClick(view(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(view(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, centre);
+    QCOMPARE(window->grid().colour(225), Black);
+}
+
+void MainWindowTest::shortcutsWorkWithoutMenu_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("ones");
+    QTest::newRow("Ctrl+I inverts") << int(Qt::Key_I) << 64;
+    QTest::newRow("Ctrl+B fills") << int(Qt::Key_B) << 64;
+}
+
+void MainWindowTest::shortcutsWorkWithoutMenu()
+{
+    QFETCH(int, key);
+    QFETCH(int, ones);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(code().count(QLatin1Char('1')), ones);
+}
+
+void MainWindowTest::sliderDragUpdatesLabelAtEveryStep()
+{
+    QSlider* slider = columnSlider();
+    QStringList seen;
+    connect(window.get(), &MainWindow::sizeRefreshed, this, [&] { seen << label(); });
+    slider->setSliderDown(true);
+    for (int position : {7, 6, 5, 6, 7, 8, 9})
+        slider->setSliderPosition(position);
+    slider->setSliderDown(false);
+    QCOMPARE(seen, QStringList({"8 x 9", "8 x 10", "8 x 11", "8 x 10", "8 x 9", "8 x 8", "8 x 7"}));
+
+    seen.clear();
+    QSlider* rows = rowSlider();
+    QTest::keyClick(rows, Qt::Key_Up);
+    QCOMPARE(seen, QStringList({"9 x 7"}));
+    QCOMPARE(rows->value(), 7);
+}
+
+void MainWindowTest::failingBuildKeepsPartialTextAndReports()
+{
+    window->setCodeBuilder([](std::string& out, const SpriteGrid&) {
+        out += "\t.db\t%01";
+        throw std::runtime_error("cell colour unreadable");
+    });
+    window->GenerateSpriteCode();
+    QCOMPARE(code(), QStringLiteral("\t.db\t%01"));
+    QCOMPARE(platform->messages.size(), 1);
+    const ScriptedPlatform::Message& message = platform->messages.constFirst();
+    QCOMPARE(message.text, QStringLiteral("Oh no! something is wrong,\nplease report the "
+                                          "problem.\nError(s):\ncell colour unreadable"));
+    QCOMPARE(message.title, QStringLiteral("Quillox"));
+    QVERIFY(message.icon == MessageIcon::Stop);
+    QVERIFY(message.buttons == MessageButtons::Ok);
+    QCOMPARE(label(), QStringLiteral("8 x 8"));
+}
+
+void MainWindowTest::keyboardMovesFocusAndToggles()
+{
+    GridView* grid = view();
+    grid->setFocus();
+    QCOMPARE(grid->focusCell(), 225);
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(grid, Qt::Key_Left);
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(grid, Qt::Key_Up);
+    QCOMPARE(grid->focusCell(), SpriteGrid::indexOf(8, 8));
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClick(grid, Qt::Key_Space);
+    QCOMPARE(window->grid().colour(8, 9), Black);
+    QCOMPARE(code().section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("\t.db\t%01000000"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
