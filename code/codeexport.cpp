@@ -1,9 +1,10 @@
 #include "codeexport.h"
 
+#include "filewrite.h"
+
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressBar>
-#include <QSaveFile>
 
 namespace quillox
 {
@@ -16,13 +17,11 @@ FileDialogRequest codeSaveDialog()
 
 bool writeCodeFile(const QString& path, const QString& codeText, QString& reason, int& code)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = codeText.toLatin1() + "\r\n";
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    WriteFailure failure;
+    if (writeWholeFile(path, codeText.toLatin1() + "\r\n", failure))
         return true;
-    reason = file.errorString();
-    code = static_cast<int>(file.error());
-    file.cancelWriting();
+    reason = failure.reason;
+    code = failure.code;
     return false;
 }
 

@@ -63,6 +63,8 @@ public:
     // refused and changes nothing; a change runs the size refresh.
     void setRowSliderPosition(int position) override;
     void setColumnSliderPosition(int position) override;
+    // Colours one cell without rebuilding the code, as a load does.
+    void setCellColour(int row, int column, Rgb colour) override;
 
 signals:
     void sizeRefreshed();
@@ -90,7 +92,6 @@ private:
     void tickClock();
     void setHint(const QString& text);
 
-    void setCellColour(int row, int column, Rgb colour) override;
     void rebuildCode() override;
 
     Platform& platform_;

@@ -1,29 +1,19 @@
 #include "vorrel.h"
 
+#include "filewrite.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace quillox::vorrel
 {
 
 std::optional<QString> SaveSpriteFile(const QString& name, const std::string& buffer)
 {
-    if (name.isEmpty())
-        return QStringLiteral("No file name was given.");
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const std::string bytes = spriteFileBytes(buffer);
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    WriteFailure failure;
+    if (writeWholeFile(name, QByteArray::fromStdString(spriteFileBytes(buffer)), failure))
+        return std::nullopt;
+    return failure.reason;
 }
 
 std::optional<QString> readFilePrefix(const QString& name, std::size_t limit, std::string& out)
