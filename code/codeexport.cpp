@@ -2,9 +2,13 @@
 
 #include "filewrite.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressBar>
+
+#include <algorithm>
+#include <cmath>
 
 namespace quillox
 {
@@ -41,24 +45,81 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
                         MessageIcon::None);
 }
 
+namespace
+{
+
+// Lays out text with tab stops every eight average characters. QPainter's
+// own tab expansion loses everything after the second tab of a line when it
+// prints, so each run between tabs is placed by hand.
+class TabbedText
+{
+public:
+    explicit TabbedText(const QFontMetricsF& metrics)
+        : metrics_(metrics), tabStop_(8 * metrics.averageCharWidth())
+    {
+    }
+
+    qreal lineWidth(const QString& line) const
+    {
+        qreal x = 0;
+        const QStringList runs = line.split(QLatin1Char('\t'));
+        for (int i = 0; i < runs.size(); ++i) {
+            x += metrics_.horizontalAdvance(runs[i]);
+            if (i + 1 < runs.size())
+                x = nextTabStop(x);
+        }
+        return x;
+    }
+
+    QSizeF size(const QStringList& lines) const
+    {
+        qreal width = 0;
+        for (const QString& line : lines)
+            width = std::max(width, lineWidth(line));
+        return {width, lines.size() * metrics_.lineSpacing()};
+    }
+
+    void draw(QPainter& painter, QPointF topLeft, const QStringList& lines) const
+    {
+        qreal baseline = topLeft.y() + metrics_.ascent();
+        for (const QString& line : lines) {
+            qreal x = 0;
+            const QStringList runs = line.split(QLatin1Char('\t'));
+            for (int i = 0; i < runs.size(); ++i) {
+                painter.drawText(QPointF(topLeft.x() + x, baseline), runs[i]);
+                x += metrics_.horizontalAdvance(runs[i]);
+                if (i + 1 < runs.size())
+                    x = nextTabStop(x);
+            }
+            baseline += metrics_.lineSpacing();
+        }
+    }
+
+private:
+    qreal nextTabStop(qreal x) const { return (std::floor(x / tabStop_) + 1) * tabStop_; }
+
+    QFontMetricsF metrics_;
+    qreal tabStop_;
+};
+
+} // namespace
+
 bool printCodePages(QPrinter& printer, const QString& codeText)
 {
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    // The painter breaks lines at LF; tabs are expanded, not dropped.
-    QString text = codeText;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    constexpr int Flags = Qt::TextExpandTabs | Qt::AlignLeft | Qt::AlignTop;
+    const TabbedText layout(QFontMetricsF(painter.font(), &printer));
+    const QStringList lines = codeText.split(QStringLiteral("\r\n"));
     const float areaWidth = static_cast<float>(printer.width());
     const float areaHeight = static_cast<float>(printer.height());
     for (int page = 1; page <= 2; ++page) {
-        const QRectF measured =
-            painter.boundingRect(QRectF(0, 0, areaWidth, areaHeight), Flags, text);
+        const QSizeF measured = layout.size(lines);
         const float x = areaWidth / 2.0f - static_cast<float>(measured.width()) / 2.0f;
         const float y = areaHeight / 2.0f - static_cast<float>(measured.height()) / 2.0f;
-        const QString printed = text + QString::number(page) + QLatin1Char('.');
-        painter.drawText(QRectF(x, y, areaWidth - x, areaHeight - y), Flags, printed);
+        QStringList printed = lines;
+        printed.last() += QString::number(page) + QLatin1Char('.');
+        layout.draw(painter, QPointF(x, y), printed);
         // The page after the second is never started, so no blank third page.
         if (page == 1 && !printer.newPage())
             return false;
