@@ -9,6 +9,7 @@
 #include "twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -43,6 +44,17 @@ QString failureMessage(const char* what)
 {
     return QStringLiteral("Oh no! something is wrong,\nplease report the problem.\nError(s):\n") +
            QString::fromLocal8Bit(what);
+}
+
+// The application's font, set explicitly so that it does not inherit the
+// caption font of the frame it sits in.
+QFont defaultFont()
+{
+    QFont font = QApplication::font();
+    font.setFamily(font.family());
+    font.setPointSizeF(font.pointSizeF());
+    font.setBold(false);
+    return font;
 }
 
 // Places `widget` at a rectangle given in the client area's twips, inside
@@ -199,7 +211,7 @@ QPushButton* MainWindow::createButton(QWidget* frame, const char* name, const QS
 {
     auto* button = new QPushButton(text, frame);
     button->setObjectName(QString::fromLatin1(name));
-    button->setFont(QFont());
+    button->setFont(defaultFont());
     button->setAutoDefault(false);
     place(button, rect, frame->pos());
     button->setMouseTracking(true);
@@ -220,7 +232,7 @@ void MainWindow::createCodeFrame(QWidget* client)
 
     source_ = new CodeBox(codeFrame_);
     source_->setObjectName(QStringLiteral("source"));
-    source_->setFont(QFont());
+    source_->setFont(defaultFont());
     source_->setTabStopDistance(4 * source_->fontMetrics().horizontalAdvance(QLatin1Char('0')));
     source_->setAccessibleName(tr("Sprite code"));
     place(source_, twipRect(4560, 480, 3135, 3135), codeFrame_->pos());
