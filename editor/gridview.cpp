@@ -58,7 +58,7 @@ void GridView::paintEvent(QPaintEvent*)
         painter.drawLine(Pitch * k, 0, Pitch * k, LineSpan);
         painter.drawLine(0, Pitch * k, LineSpan, Pitch * k);
     }
-    if (hasFocus() && grid_.isShown(focusCell_)) {
+    if (hasFocus() && keyboardFocus_ && grid_.isShown(focusCell_)) {
         QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
         painter.setPen(pen);
         painter.drawRect(cellRect(focusCell_).adjusted(2, 2, -3, -3));
@@ -104,6 +104,7 @@ void GridView::moveFocusCell(int rowStep, int columnStep)
 
 void GridView::keyPressEvent(QKeyEvent* event)
 {
+    keyboardFocus_ = true;
     if (!grid_.isShown(focusCell_))
         focusCell_ =
             clampedToShown(SpriteGrid::rowOf(focusCell_), SpriteGrid::columnOf(focusCell_));
@@ -131,12 +132,15 @@ void GridView::keyPressEvent(QKeyEvent* event)
 void GridView::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    keyboardFocus_ = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
     update();
 }
 
 void GridView::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
+    keyboardFocus_ = false;
     update();
 }
 

@@ -40,6 +40,8 @@ private:
 
     const SpriteGrid& grid_;
     int pressedCell_ = 0;
+    // The focus cell is marked only once the keyboard is used on the grid.
+    bool keyboardFocus_ = false;
     int focusCell_ = SpriteGrid::CellCount;
 };
 
