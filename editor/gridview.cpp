@@ -1,5 +1,9 @@
 #include "gridview.h"
 
+#include "gridaccessible.h"
+
+#include <QAccessible>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -27,6 +31,11 @@ GridView::GridView(const SpriteGrid& grid, QWidget* parent) : QWidget(parent), g
     setFixedSize(FieldSide, FieldSide);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(tr("Sprite grid"));
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(&GridAccessible::factory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
 }
 
 QRect GridView::cellRect(int index)
@@ -100,6 +109,17 @@ void GridView::moveFocusCell(int rowStep, int columnStep)
     focusCell_ = clampedToShown(SpriteGrid::rowOf(focusCell_) + rowStep,
                                 SpriteGrid::columnOf(focusCell_) + columnStep);
     update();
+    announceFocusCell();
+}
+
+void GridView::announceFocusCell()
+{
+    if (!QAccessible::isActive())
+        return;
+    auto* grid = static_cast<GridAccessible*>(QAccessible::queryAccessibleInterface(this));
+    QAccessibleEvent event(grid, QAccessible::Focus);
+    event.setChild(grid->childIndexOfCell(focusCell_));
+    QAccessible::updateAccessibility(&event);
 }
 
 void GridView::keyPressEvent(QKeyEvent* event)

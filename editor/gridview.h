@@ -21,6 +21,7 @@ public:
     static QRect cellRect(int index);
 
     int focusCell() const { return focusCell_; }
+    const SpriteGrid& grid() const { return grid_; }
 
 signals:
     void cellClicked(int index);
@@ -36,6 +37,7 @@ protected:
 
 private:
     void moveFocusCell(int rowStep, int columnStep);
+    void announceFocusCell();
     int clampedToShown(int row, int column) const;
 
     const SpriteGrid& grid_;

@@ -4,6 +4,7 @@
 #include "scriptedplatform.h"
 #include "spritecode.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QProgressBar>
@@ -80,6 +81,8 @@ private slots:
     void sliderDragUpdatesLabelAtEveryStep();
     void failingBuildKeepsPartialTextAndReports();
     void keyboardMovesFocusAndToggles();
+    void focusMarkOnlyForKeyboard();
+    void accessibleCells();
 
 private:
     template <typename T> T* child(const char* name)
@@ -459,6 +462,45 @@ void MainWindowTest::keyboardMovesFocusAndToggles()
     QTest::keyClick(grid, Qt::Key_Space);
     QCOMPARE(window->grid().colour(8, 9), Black);
     QCOMPARE(code().section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("\t.db\t%01000000"));
+}
+
+void MainWindowTest::focusMarkOnlyForKeyboard()
+{
+    // The mark is a highlight-coloured outline inside the focus cell (225).
+    const QPoint markPixel = GridView::cellRect(225).topLeft() + QPoint(2, 8);
+    const QColor highlight = view()->palette().color(QPalette::Highlight);
+    view()->setFocus(Qt::MouseFocusReason);
+    QVERIFY(view()->grab().toImage().pixelColor(markPixel) != highlight);
+    QTest::keyClick(view(), Qt::Key_Right);
+    QCOMPARE(view()->grab().toImage().pixelColor(markPixel), highlight);
+    window->findChild<QWidget*>(QStringLiteral("Slider1"))->setFocus();
+    QVERIFY(view()->grab().toImage().pixelColor(markPixel) != highlight);
+}
+
+void MainWindowTest::accessibleCells()
+{
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(view());
+    QVERIFY(grid);
+    QCOMPARE(grid->role(), QAccessible::Table);
+    QCOMPARE(grid->childCount(), 64);
+    QAccessibleInterface* first = grid->child(0);
+    QCOMPARE(first->role(), QAccessible::Cell);
+    QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
+    QVERIFY(!first->state().checked);
+    window->clickCell(SpriteGrid::indexOf(8, 8));
+    QVERIFY(first->state().checked);
+    QCOMPARE(first->text(QAccessible::Value), QStringLiteral("black"));
+    QAccessibleTableCellInterface* cell = first->tableCellInterface();
+    QVERIFY(cell);
+    QCOMPARE(cell->rowIndex(), 7);
+    QCOMPARE(cell->columnIndex(), 7);
+    QCOMPARE(grid->indexOfChild(first), 0);
+    QAccessibleInterface* last = grid->child(63);
+    QCOMPARE(last->text(QAccessible::Name), QStringLiteral("Row 15, column 15"));
+    setSize(13, 14);
+    QCOMPARE(grid->childCount(), 6);
+    QCOMPARE(grid->child(0)->text(QAccessible::Name), QStringLiteral("Row 14, column 13"));
+    QVERIFY(!first->isValid());
 }
 
 QTEST_MAIN(MainWindowTest)
