@@ -68,10 +68,7 @@ private slots:
     void commandEndStates();
     void progressIsPaintedInOrder_data();
     void progressIsPaintedInOrder();
-    void clearWhitensHiddenCells();
     void invertTwiceRestores();
-    void effectsTouchOnlyShownCells_data();
-    void effectsTouchOnlyShownCells();
     void clickTogglesCellUnderPointer_data();
     void clickTogglesCellUnderPointer();
     void clickOnHiddenFieldChangesNothing();
@@ -295,17 +292,6 @@ void MainWindowTest::progressIsPaintedInOrder()
     QCOMPARE(painted.values, expectedProgress());
 }
 
-void MainWindowTest::clearWhitensHiddenCells()
-{
-    setSize(1, 1);
-    paintRandomly(11);
-    setSize(14, 14);
-    QSignalSpy refreshes(window.get(), &MainWindow::sizeRefreshed);
-    window->ClearSprite();
-    QCOMPARE(refreshes.count(), 0);
-    setSize(1, 1);
-    QCOMPARE(code(), QString::fromStdString(spriteCode(1, 1, SpriteGrid().colours())));
-}
 
 void MainWindowTest::invertTwiceRestores()
 {
@@ -319,34 +305,7 @@ void MainWindowTest::invertTwiceRestores()
     QCOMPARE(code(), code0);
 }
 
-void MainWindowTest::effectsTouchOnlyShownCells_data()
-{
-    QTest::addColumn<bool>("invert");
-    QTest::newRow("Invert") << true;
-    QTest::newRow("Fill Black") << false;
-}
 
-void MainWindowTest::effectsTouchOnlyShownCells()
-{
-    QFETCH(bool, invert);
-    setSize(1, 1);
-    paintRandomly(9);
-    setSize(13, 14);
-    const auto before = window->grid().colours();
-    invert ? window->Invert() : window->FillBlack();
-    int changed = 0;
-    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
-        const bool inBlock = index >= 208 && index <= 225 && SpriteGrid::columnOf(index) >= 13;
-        if (!inBlock)
-            QCOMPARE(window->grid().colour(index), before[index - 1]);
-        else
-            changed += window->grid().colour(index) != before[index - 1];
-    }
-    if (invert)
-        QCOMPARE(changed, 6);
-    setSize(1, 1);
-    QCOMPARE(code().count(QLatin1Char('1')) + code().count(QLatin1Char('0')), 225);
-}
 
 void MainWindowTest::clickTogglesCellUnderPointer_data()
 {

@@ -27,11 +27,8 @@ private slots:
     void indexRule_data();
     void indexRule();
     void startsWhiteAtEightByEight();
-    void shownBlock_data();
-    void shownBlock();
     void refusesPositionsOutsideRange_data();
     void refusesPositionsOutsideRange();
-    void hiddenCellsKeepColours();
 };
 
 void SpriteGridTest::indexRule_data()
@@ -70,35 +67,7 @@ void SpriteGridTest::startsWhiteAtEightByEight()
     QVERIFY(!grid.isShown(SpriteGrid::indexOf(15, 7)));
 }
 
-void SpriteGridTest::shownBlock_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QList<int>>("expected");
-    QTest::newRow("1 x 1") << 15 << 15 << QList<int>{225};
-    QList<int> all;
-    for (int i = 1; i <= 225; ++i)
-        all << i;
-    QTest::newRow("15 x 15") << 1 << 1 << all;
-    QList<int> tall;
-    for (int first = 88; first <= 223; first += 15)
-        tall << first << first + 1 << first + 2;
-    QTest::newRow("10 high, 3 wide") << 13 << 6 << tall;
-}
 
-void SpriteGridTest::shownBlock()
-{
-    QFETCH(int, column);
-    QFETCH(int, row);
-    QFETCH(QList<int>, expected);
-    SpriteGrid grid;
-    QVERIFY(grid.setColumnPosition(column));
-    QVERIFY(grid.setRowPosition(row));
-    grid.updateShownFlags();
-    QCOMPARE(shownCells(grid), std::set<int>(expected.begin(), expected.end()));
-    QCOMPARE(grid.width(), 16 - column);
-    QCOMPARE(grid.height(), 16 - row);
-}
 
 void SpriteGridTest::refusesPositionsOutsideRange_data()
 {
@@ -122,24 +91,6 @@ void SpriteGridTest::refusesPositionsOutsideRange()
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(position == 0 ? 0 : 226));
 }
 
-void SpriteGridTest::hiddenCellsKeepColours()
-{
-    SpriteGrid grid;
-    grid.setColour(8, 8, Black);
-    grid.setColour(15, 15, Black);
-    grid.setColumnPosition(14);
-    grid.setRowPosition(14);
-    grid.updateShownFlags();
-    QVERIFY(!grid.isShown(SpriteGrid::indexOf(8, 8)));
-    QCOMPARE(grid.colour(8, 8), Black);
-    grid.setColumnPosition(8);
-    grid.setRowPosition(8);
-    grid.updateShownFlags();
-    QVERIFY(grid.isShown(SpriteGrid::indexOf(8, 8)));
-    QCOMPARE(grid.colour(8, 8), Black);
-    QCOMPARE(grid.colour(15, 15), Black);
-    QCOMPARE(grid.colour(9, 9), White);
-}
 
 QTEST_APPLESS_MAIN(SpriteGridTest)
 #include "tst_spritegrid.moc"
