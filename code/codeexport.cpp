@@ -1,6 +1,7 @@
 #include "codeexport.h"
 
 #include "filewrite.h"
+#include "spritecode.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -22,7 +23,8 @@ FileDialogRequest codeSaveDialog()
 bool writeCodeFile(const QString& path, const QString& codeText, QString& reason, int& code)
 {
     WriteFailure failure;
-    if (writeWholeFile(path, codeText.toLatin1() + "\r\n", failure))
+    const std::string bytes = codeFileBytes(codeText.toStdString());
+    if (writeWholeFile(path, QByteArray::fromStdString(bytes), failure))
         return true;
     reason = failure.reason;
     code = failure.code;

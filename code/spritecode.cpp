@@ -38,4 +38,9 @@ std::string spriteCode(const SpriteGrid& grid)
     return spriteCode(grid.columnPosition(), grid.rowPosition(), grid.colours());
 }
 
+std::string codeFileBytes(const std::string& codeText)
+{
+    return codeText + "\r\n";
+}
+
 } // namespace quillox

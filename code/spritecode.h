@@ -22,6 +22,9 @@ std::string spriteCode(int columnPosition, int rowPosition,
                        const std::array<Rgb, SpriteGrid::CellCount>& colours);
 std::string spriteCode(const SpriteGrid& grid);
 
+// The bytes of a saved code file: the code text and one CR LF.
+std::string codeFileBytes(const std::string& codeText);
+
 // H * (6 + W) + 2 * (H - 1)
 constexpr std::size_t spriteCodeLength(int width, int height)
 {
