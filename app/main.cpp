@@ -1,4 +1,4 @@
-#include "mainwindow.h"
+#include "applicationshell.h"
 #include "qtplatform.h"
 
 #include <QApplication>
@@ -6,8 +6,10 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // The program ends only when its main window ends or the splash is closed.
+    QApplication::setQuitOnLastWindowClosed(false);
     quillox::QtPlatform platform;
-    quillox::MainWindow window(platform);
-    window.show();
+    quillox::ApplicationShell shell(platform);
+    shell.start();
     return application.exec();
 }

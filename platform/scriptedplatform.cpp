@@ -73,13 +73,13 @@ void ScriptedPlatform::openUrl(const QUrl& url)
 
 QTime ScriptedPlatform::currentTime()
 {
-    ++timeReadings;
+    clockReadings.append(QStringLiteral("time"));
     return time;
 }
 
 QDate ScriptedPlatform::currentDate()
 {
-    ++dateReadings;
+    clockReadings.append(QStringLiteral("date"));
     return date;
 }
 

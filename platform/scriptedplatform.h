@@ -42,8 +42,8 @@ public:
     int clipboardClears = 0;
     QStringList clipboardTexts;
     QList<QUrl> openedUrls;
-    int timeReadings = 0;
-    int dateReadings = 0;
+    // "time" and "date", in the order the clock was read.
+    QStringList clockReadings;
     int endRequests = 0;
 
     MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,

@@ -1,0 +1,102 @@
+#include "applicationshell.h"
+
+#include "aboutwindow.h"
+#include "exitlog.h"
+#include "helpwindow.h"
+#include "mainwindow.h"
+#include "platform.h"
+#include "splashwindow.h"
+
+namespace quillox
+{
+
+namespace
+{
+
+template <typename Window> void showModeless(Window* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+ApplicationShell::ApplicationShell(Platform& platform) : platform_(platform) {}
+
+ApplicationShell::~ApplicationShell()
+{
+    delete about_;
+    delete help_;
+}
+
+AboutWindow* ApplicationShell::aboutWindow() const
+{
+    return about_;
+}
+
+HelpWindow* ApplicationShell::helpWindow() const
+{
+    return help_;
+}
+
+void ApplicationShell::start()
+{
+    splash_ =
+        std::make_unique<SplashWindow>([this] { openMainWindow(); }, [this] { splashClosed(); });
+    splash_->show();
+}
+
+void ApplicationShell::openMainWindow()
+{
+    if (!mainWindow_) {
+        mainWindow_ = std::make_unique<MainWindow>(platform_);
+        QObject::connect(mainWindow_.get(), &MainWindow::aboutRequested, [this] { showAbout(); });
+        QObject::connect(mainWindow_.get(), &MainWindow::helpRequested, [this] { showHelp(); });
+        QObject::connect(mainWindow_.get(), &MainWindow::programEnding, [this](bool byExit) {
+            endProgram(byExit ? WayOfClosing::ExitCommand : WayOfClosing::Other);
+        });
+    }
+    mainWindow_->show();
+}
+
+void ApplicationShell::splashClosed()
+{
+    // Only the splash's own close ends the program before the main window
+    // exists; once it does, the main window decides.
+    if (mainWindow_ || ending_)
+        return;
+    ending_ = true;
+    platform_.endProgram();
+}
+
+void ApplicationShell::showAbout()
+{
+    if (!about_) {
+        about_ = new AboutWindow(platform_);
+        about_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    showModeless(about_.data());
+}
+
+void ApplicationShell::showHelp()
+{
+    if (!help_) {
+        help_ = new HelpWindow();
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    showModeless(help_.data());
+}
+
+void ApplicationShell::endProgram(WayOfClosing way)
+{
+    if (ending_)
+        return;
+    ending_ = true;
+    if (const auto failure = appendExitRecord(platform_, way))
+        platform_.messageBox(*failure, QStringLiteral("Quillox"), MessageButtons::Ok,
+                             MessageIcon::None);
+    platform_.endProgram();
+}
+
+} // namespace quillox

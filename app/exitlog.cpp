@@ -1,0 +1,126 @@
+#include "exitlog.h"
+
+#include "platform.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <filesystem>
+#include <system_error>
+
+namespace quillox
+{
+
+namespace
+{
+
+std::filesystem::path nativePath(const QString& path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
+
+QString describe(const std::error_code& error)
+{
+    return QString::fromLocal8Bit(error.message().c_str());
+}
+
+QString withPath(const QString& path, const QString& description)
+{
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), description);
+}
+
+bool isMissing(const std::error_code& error)
+{
+    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
+}
+
+// The log must be a plain file: appending to a named pipe would block, and
+// a folder cannot be sized or deleted as one.
+std::optional<QString> notAPlainFile(const std::filesystem::file_status& status)
+{
+    if (status.type() == std::filesystem::file_type::directory)
+        return describe(std::make_error_code(std::errc::is_a_directory));
+    if (status.type() != std::filesystem::file_type::regular)
+        return QStringLiteral("Not a regular file");
+    return std::nullopt;
+}
+
+} // namespace
+
+QByteArray exitRecord(const QTime& time, const QDate& date, WayOfClosing way)
+{
+    QByteArray record = "\r\nQuillox v.1.25 was closed: ";
+    record += time.toString(QStringLiteral("hh:mm:ss")).toLatin1();
+    record += ' ';
+    record += date.toString(QStringLiteral("MM-dd-yyyy")).toLatin1();
+    record += way == WayOfClosing::ExitCommand ? "  With the Exit-button"
+                                               : "  Without using the Exit-button";
+    record += "\r\n";
+    return record;
+}
+
+std::optional<QString> appendExitRecord(Platform& platform, WayOfClosing way)
+{
+    const QString path = platform.exitLogPath();
+    std::error_code error;
+    const auto status = std::filesystem::status(nativePath(path), error);
+    if (status.type() != std::filesystem::file_type::not_found) {
+        if (const auto failure = notAPlainFile(status))
+            return withPath(path, *failure);
+    }
+    QFile log(path);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+        return withPath(path, log.errorString());
+    const QTime time = platform.currentTime();
+    const QDate date = platform.currentDate();
+    const QByteArray record = exitRecord(time, date, way);
+    if (log.write(record) != record.size() || !log.flush())
+        return withPath(path, log.errorString());
+    log.close();
+    return std::nullopt;
+}
+
+LogSize exitLogSize(const QString& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(nativePath(path), error);
+    if (error)
+        return isMissing(error)
+                   ? LogSize{}
+                   : LogSize{LogSize::State::Failed, 0, withPath(path, describe(error))};
+    if (const auto failure = notAPlainFile(status))
+        return {LogSize::State::Failed, 0, withPath(path, *failure)};
+    const auto bytes = std::filesystem::file_size(nativePath(path), error);
+    if (error)
+        return {LogSize::State::Failed, 0, withPath(path, describe(error))};
+    return {LogSize::State::Present, static_cast<qint64>(bytes), {}};
+}
+
+std::optional<QString> deleteExitLog(const QString& path)
+{
+    std::error_code error;
+    const auto status = std::filesystem::status(nativePath(path), error);
+    if (error)
+        return withPath(path, describe(error));
+    if (const auto failure = notAPlainFile(status))
+        return withPath(path, *failure);
+    if (!std::filesystem::remove(nativePath(path), error) || error)
+        return withPath(
+            path,
+            describe(error ? error : std::make_error_code(std::errc::no_such_file_or_directory)));
+    return std::nullopt;
+}
+
+QString displayedLogPath(const QString& path)
+{
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    if (path.startsWith(home))
+        return QStringLiteral("~/") + path.mid(home.size());
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(path).toLower();
+#else
+    return QDir::toNativeSeparators(path);
+#endif
+}
+
+} // namespace quillox

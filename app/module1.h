@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace quillox
+{
+
+class Platform;
+
+// The makers' addresses, set when the program is built.
+QString makersWebAddress();
+QString makersMailAddress();
+
+// Open the makers' web page and a new mail to them with the desktop's
+// programs. Failures are the desktop's to show.
+void OpenWebPage(Platform& platform);
+void OpenMailTo(Platform& platform);
+
+} // namespace quillox
