@@ -1,5 +1,6 @@
 #include "aboutwindow.h"
 
+#include "classicfont.h"
 #include "exitlog.h"
 #include "module1.h"
 #include "platform.h"
@@ -46,15 +47,6 @@ private:
     std::function<void()> onClick_;
 };
 
-QFont makeFont(const char* family, qreal points, bool bold = false, bool underline = false)
-{
-    QFont font(QString::fromLatin1(family));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    return font;
-}
-
 template <typename Label>
 Label* setUp(Label* label, const char* name, const QRect& rect, const QColor& colour)
 {
@@ -90,12 +82,12 @@ AboutWindow::AboutWindow(Platform& platform)
     setAutoFillBackground(true);
 
     label(this, "Label3", QStringLiteral(" Quillox"), twipRect(600, 0, 2895, 735), Qt::black)
-        ->setFont(makeFont("Impact", 21.75, true));
+        ->setFont(classicFont("Impact", 21.75, true));
     label(this, "Label8", QStringLiteral("1.25"), twipRect(3255, 90, 600, 240), Qt::red)
-        ->setFont(makeFont("Small Fonts", 6, true));
+        ->setFont(classicFont("Small Fonts", 6, true));
     label(this, "Label4", QStringLiteral("Made by the Quillox developers"),
           twipRect(360, 600, 3975, 255))
-        ->setFont(makeFont("MS Sans Serif", 9.75));
+        ->setFont(classicFont("MS Sans Serif", 9.75));
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Picture1"));
@@ -105,10 +97,10 @@ AboutWindow::AboutWindow(Platform& platform)
 
     setUp(new LinkLabel(makersWebAddress(), this, [this] { OpenWebPage(platform_); }), "Label1",
           twipRect(1080, 960, 3015, 255), Navy)
-        ->setFont(makeFont("MS Sans Serif", 9.75, false, true));
+        ->setFont(classicFont("MS Sans Serif", 9.75, false, true));
     setUp(new LinkLabel(makersMailAddress(), this, [this] { OpenMailTo(platform_); }), "Label2",
           twipRect(1080, 1440, 3135, 255), Navy)
-        ->setFont(makeFont("MS Sans Serif", 8.25, false, true));
+        ->setFont(classicFont("MS Sans Serif", 8.25, false, true));
 
     label(this, "Label5",
           QStringLiteral("All exits are logged into ") + displayedLogPath(platform_.exitLogPath()),
@@ -119,7 +111,7 @@ AboutWindow::AboutWindow(Platform& platform)
     auto* clear = new QPushButton(QStringLiteral("Clear quillox.ini"), this);
     clear->setObjectName(QStringLiteral("Command2"));
     clear->setGeometry(twipRect(120, 2400, 1095, 255));
-    clear->setFont(makeFont("Small Fonts", 6.75));
+    clear->setFont(classicFont("Small Fonts", 6.75));
     connect(clear, &QPushButton::clicked, this, &AboutWindow::clearLog);
 
     auto* thanks = new QPushButton(QStringLiteral("Thanks"), this);
@@ -129,6 +121,8 @@ AboutWindow::AboutWindow(Platform& platform)
     setTabOrder(thanks, clear);
     thanks->setFocus();
 
+    for (QLabel* label : findChildren<QLabel*>())
+        fitTextToWidth(label);
     ShowLogSize();
 }
 
@@ -138,9 +132,11 @@ void AboutWindow::ShowLogSize()
     switch (size.state) {
     case LogSize::State::Present:
         sizeLabel_->setText(QString::number(size.bytes) + QStringLiteral(" b"));
+        fitTextToWidth(sizeLabel_);
         break;
     case LogSize::State::Missing:
         sizeLabel_->setText(QStringLiteral("File doesn\u00B4t exist."));
+        fitTextToWidth(sizeLabel_);
         break;
     case LogSize::State::Failed:
         if (shownFailure_ != size.failure) {

@@ -1,5 +1,6 @@
 #include "splashwindow.h"
 
+#include "classicfont.h"
 #include "twips.h"
 
 #include <QCloseEvent>
@@ -47,11 +48,10 @@ SplashWindow::SplashWindow(std::function<void()> onOk, std::function<void()> onC
     banner(this);
     QLabel* product = label(this, "Label1", QStringLiteral("Quillox\u2122 for Windows\u00AE"),
                             twipRect(300, 1395, 4320, 540));
-    QFont productFont(QStringLiteral("Arial"));
-    productFont.setPointSizeF(14.25);
-    productFont.setBold(true);
-    product->setFont(productFont);
-    label(this, "Label2", QStringLiteral("Version 1.25 (11-2000)"), twipRect(285, 1800, 1620, 270));
+    product->setFont(classicFont("Arial", 14.25, true));
+    fitTextToWidth(product);
+    fitTextToWidth(label(this, "Label2", QStringLiteral("Version 1.25 (11-2000)"),
+                         twipRect(285, 1800, 1620, 270)));
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("Command1"));
