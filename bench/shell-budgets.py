@@ -7,22 +7,25 @@ and the CPU time spent idle over a period with the clock running.
 usage: xvfb-run -a bench/shell-budgets.py BUILD_DIR [IDLE_SECONDS] [RUNS]
 """
 import os
+import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 TICKS = os.sysconf("SC_CLK_TCK")
 PAGE = os.sysconf("SC_PAGE_SIZE")
 
 
-def wait_for_window(name, timeout=20.0):
+def wait_for_window(name, other_than=None, timeout=20.0):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
                                capture_output=True, text=True)
-        if found.returncode == 0 and found.stdout.strip():
-            return found.stdout.split()[0]
+        windows = [w for w in found.stdout.split() if w != other_than]
+        if windows:
+            return windows[0]
         time.sleep(0.005)
     raise RuntimeError("no window named %s appeared" % name)
 
@@ -40,14 +43,17 @@ def resident_mib(pid):
 
 def measure(command, first_window, after_first=None, main_window=None, idle=30.0):
     started = time.monotonic()
+    # A home of its own, so that no exit log of the user's is touched.
+    home = tempfile.mkdtemp(prefix="quillox-budgets-")
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               env=dict(os.environ, QT_QPA_PLATFORM="xcb"))
+                               env=dict(os.environ, QT_QPA_PLATFORM="xcb", HOME=home))
     try:
         window = wait_for_window(first_window)
         to_window = time.monotonic() - started
         if after_first:
             after_first(window)
-            wait_for_window(main_window)
+            # The splash and the main window share their title.
+            wait_for_window(main_window, other_than=window)
         time.sleep(1.0)
         rss = resident_mib(process.pid)
         before = cpu_seconds(process.pid)
@@ -57,6 +63,7 @@ def measure(command, first_window, after_first=None, main_window=None, idle=30.0
     finally:
         process.kill()
         process.wait()
+        shutil.rmtree(home, ignore_errors=True)
 
 
 def press_ok(window):
