@@ -128,19 +128,6 @@ private slots:
         QCOMPARE(platform_->endRequests, 1);
     }
 
-    void twoRunsLeaveTwoRecords()
-    {
-        pressOk();
-        trigger("sdfdsf");
-        shell_ = std::make_unique<ApplicationShell>(*platform_);
-        shell_->start();
-        pressOk();
-        QVERIFY(shell_->mainWindow()->close());
-        const QByteArray log = contents(platform_->logPath);
-        QCOMPARE(log, exitRecord(platform_->time, platform_->date, WayOfClosing::ExitCommand) +
-                          exitRecord(platform_->time, platform_->date, WayOfClosing::Other));
-    }
-
     void anUnwritableLogIsReportedAndStillEnds()
     {
         platform_->logPath = dir_->filePath(QStringLiteral("missing/quillox.ini"));

@@ -153,14 +153,6 @@ private slots:
         QCOMPARE(size.bytes, qint64(bytes.size()));
     }
 
-    void logSizeOfFolderIsAFailure()
-    {
-        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("quillox.ini")));
-        const LogSize size = exitLogSize(platform_->logPath);
-        QCOMPARE(size.state, LogSize::State::Failed);
-        QVERIFY(size.failure.contains(QDir::toNativeSeparators(platform_->logPath)));
-    }
-
     void deleteLog()
     {
         writeFile(platform_->logPath, "log");
