@@ -36,7 +36,9 @@ export QUILLOX_XVFB_PID_FILE
 
 # Not exec: the trap removes the home afterwards.
 status=0
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c "$record_server" sh "$@" || status=$?
+# -noreset: by default the server resets whenever its last client leaves,
+# and refuses connections while it does.
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh -c "$record_server" sh "$@" || status=$?
 
 # xvfb-run signals the server to end but does not wait for it. A server
 # that has exited but not yet been reaped counts as ended.
