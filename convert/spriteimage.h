@@ -1,0 +1,19 @@
+#pragma once
+
+#include "spritegrid.h"
+
+#include <optional>
+#include <string>
+
+namespace quillox
+{
+
+// A picture of at most 15 x 15 pixels as a sprite: exactly white is clear,
+// every other colour set. Transparent parts count as white, the editor's
+// background.
+std::optional<SpriteGrid> spriteFromImage(const std::string& data, std::string& reason);
+
+// The sprite as a PNG picture, one pixel per cell, black on white.
+std::string pngOfSprite(const SpriteGrid& grid);
+
+} // namespace quillox
