@@ -69,17 +69,20 @@ std::optional<SpriteGrid> parseSpriteFile(std::string_view bytes, std::string& r
         return std::nullopt;
     }
     const std::size_t cells = static_cast<std::size_t>(width * height);
-    std::string_view rest = bytes.substr(4);
-    const std::string_view digits = rest.substr(0, std::min(cells, rest.size()));
-    rest.remove_prefix(digits.size());
-    if (!std::all_of(digits.begin(), digits.end(), isBinaryDigit)) {
+    const std::string_view rest = bytes.substr(4);
+    const std::size_t count =
+        std::find_if_not(rest.begin(), rest.end(), isBinaryDigit) - rest.begin();
+    const std::string_view end = rest.substr(count);
+    const bool lineEnd = end.empty() || end == "\r\n" || end == "\n";
+    if (count < cells && !lineEnd && end.front() != '\r' && end.front() != '\n') {
         reason = "a pixel is not 0 or 1";
         return std::nullopt;
     }
-    if (digits.size() < cells || !(rest.empty() || rest == "\r\n" || rest == "\n")) {
+    if (count != cells || !lineEnd) {
         reason = "it does not hold exactly " + std::to_string(cells) + " pixels and a line end";
         return std::nullopt;
     }
+    const std::string_view digits = rest.substr(0, cells);
     SpriteGrid grid = spriteOfSize(width, height);
     for (int row = 0; row < height; ++row)
         setCells(
