@@ -247,50 +247,60 @@ bool appendConverted(const Options& options, const SpriteGrid& grid, const std::
     return true;
 }
 
-void convert(const Options& options, ConverterRun& run)
+void reportFailure(ConverterRun& run, const std::string& path, const std::string& reason)
 {
-    std::string out;
+    run.standardError += "quillox-convert: " + path + ": " + reason + "\n";
+    run.status = 1;
+}
+
+void convert(const Options& options, const OutputStream& standardOutput, ConverterRun& run)
+{
+    std::optional<FileReplacement> file;
+    WriteFailure failure;
+    if (options.output) {
+        file.emplace(QString::fromStdString(*options.output));
+        if (!file->open(failure))
+            return reportFailure(run, *options.output, failure.reason.toStdString());
+    }
+    const auto put = [&](const std::string& piece) {
+        if (!file)
+            return standardOutput(piece);
+        return file->write(piece.data(), static_cast<qint64>(piece.size()), failure);
+    };
     Labeller labeller(options.labelName);
     std::string bytes;
+    std::string piece;
     for (const std::string& path : options.inputs) {
         std::string reason;
         std::optional<SpriteGrid> grid;
         if (readInput(path, bytes, reason))
             grid = parseInput(bytes, reason);
         const std::string label = grid && options.label ? labeller.next(path) : "";
-        if (!grid || !appendConverted(options, *grid, label, out, reason)) {
-            run.standardError += "quillox-convert: " + path + ": " + reason + "\n";
-            run.status = 1;
+        piece.clear();
+        if (!grid || !appendConverted(options, *grid, label, piece, reason)) {
+            reportFailure(run, path, reason);
+        } else if (run.status == 0 && !put(piece)) {
+            return reportFailure(run, options.output.value_or("standard output"),
+                                 file ? failure.reason.toStdString() : std::strerror(errno));
         }
     }
-    if (run.status != 0)
-        return;
-    if (!options.output) {
-        run.standardOutput = std::move(out);
-        return;
-    }
-    WriteFailure failure;
-    if (!writeWholeFile(QString::fromStdString(*options.output), QByteArray::fromStdString(out),
-                        failure)) {
-        run.standardError +=
-            "quillox-convert: " + *options.output + ": " + failure.reason.toStdString() + "\n";
-        run.status = 1;
-    }
+    if (file && run.status != 0)
+        file->cancel();
+    else if (file && !file->commit(failure))
+        reportFailure(run, *options.output, failure.reason.toStdString());
 }
 
 } // namespace
 
-ConverterRun runConverter(const std::vector<std::string>& arguments)
+ConverterRun runConverter(const std::vector<std::string>& arguments,
+                          const OutputStream& standardOutput)
 {
     ConverterRun run;
     Options options;
     std::optional<UsageError> error = parseArguments(arguments, options);
-    if (!error && options.help) {
-        run.standardOutput = Usage;
-        return run;
-    }
-    if (!error && options.version) {
-        run.standardOutput = std::string(ConverterVersion) + "\n";
+    if (!error && (options.help || options.version)) {
+        if (!standardOutput(options.help ? Usage : std::string(ConverterVersion) + "\n"))
+            run.status = 1;
         return run;
     }
     if (!error)
@@ -301,7 +311,18 @@ ConverterRun runConverter(const std::vector<std::string>& arguments)
                             "\nTry 'quillox-convert --help' for more information.\n";
         return run;
     }
-    convert(options, run);
+    convert(options, standardOutput, run);
+    return run;
+}
+
+ConverterRun runConverter(const std::vector<std::string>& arguments)
+{
+    std::string collected;
+    ConverterRun run = runConverter(arguments, [&collected](std::string_view piece) {
+        collected += piece;
+        return true;
+    });
+    run.standardOutput = std::move(collected);
     return run;
 }
 

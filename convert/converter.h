@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillox
@@ -9,15 +11,23 @@ namespace quillox
 constexpr char ConverterVersion[] = "quillox-convert 1.25";
 
 // What one run of the converter gives: its exit status (0 done, 1 bad input
-// or a failed write, 2 wrong usage), what goes to standard output and what
-// goes to standard error. An output file (-o) is written only when every
-// input converted, and atomically.
+// or a failed write, 2 wrong usage) and what goes to standard error. An
+// output file (-o) is replaced, atomically, only when every input converted.
 struct ConverterRun {
     int status = 0;
-    std::string standardOutput;
     std::string standardError;
+    // Filled only by the collecting runConverter below.
+    std::string standardOutput;
 };
 
+// Takes each piece of standard output as it is made, so that memory stays
+// flat however many files there are; false when it cannot be written.
+using OutputStream = std::function<bool(std::string_view)>;
+
+// Output stops at the first input that cannot be converted.
+ConverterRun runConverter(const std::vector<std::string>& arguments,
+                          const OutputStream& standardOutput);
+// Collects standard output in the result.
 ConverterRun runConverter(const std::vector<std::string>& arguments);
 
 } // namespace quillox

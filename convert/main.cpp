@@ -4,12 +4,13 @@
 
 int main(int argc, char* argv[])
 {
-    const quillox::ConverterRun run =
-        quillox::runConverter(std::vector<std::string>(argv + 1, argv + argc));
+    const quillox::ConverterRun run = quillox::runConverter(
+        std::vector<std::string>(argv + 1, argv + argc), [](std::string_view piece) {
+            return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+        });
+    const bool flushed = std::fflush(stdout) == 0;
     std::fwrite(run.standardError.data(), 1, run.standardError.size(), stderr);
-    if (std::fwrite(run.standardOutput.data(), 1, run.standardOutput.size(), stdout) !=
-            run.standardOutput.size() ||
-        std::fflush(stdout) != 0) {
+    if (!flushed) {
         std::perror("quillox-convert: standard output");
         return 1;
     }

@@ -221,6 +221,16 @@ private slots:
                  QStringList{"s.spr"});
     }
 
+    void standardOutputThatCannotBeWritten()
+    {
+        const std::string input = write("s.spr", "01011\r\n").toStdString();
+        errno = ENOSPC;
+        const ConverterRun run =
+            runConverter({input, input}, [](std::string_view) { return false; });
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.standardError.find("standard output: ") != std::string::npos);
+    }
+
     void usage_data()
     {
         QTest::addColumn<QStringList>("arguments");
