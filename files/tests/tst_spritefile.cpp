@@ -2,8 +2,6 @@
 
 #include <QtTest>
 
-#include <random>
-
 using namespace quillox;
 
 namespace
@@ -31,7 +29,6 @@ private slots:
     void sizeField();
     void reader_data();
     void reader();
-    void roundTripEverySize();
 };
 
 void SpriteFileTest::writer_data()
@@ -142,26 +139,6 @@ void SpriteFileTest::reader()
         read += cell == White ? '0' : '1';
     }
     QCOMPARE(read, cells);
-}
-
-void SpriteFileTest::roundTripEverySize()
-{
-    std::mt19937 random(2000);
-    for (int width = 1; width <= 15; ++width) {
-        for (int height = 1; height <= 15; ++height) {
-            SpriteGrid grid = sized(width, height);
-            for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-                grid.setColour(index, random() % 2 ? Black : White);
-            const SpriteFileContent content = readSpriteFile(spriteFileBytes(spriteFileText(grid)));
-            QCOMPARE(content.height, height);
-            QCOMPARE(content.width, width);
-            std::size_t next = 0;
-            for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-                if (grid.isShown(index))
-                    QCOMPARE(content.cells[next++], grid.colour(index));
-            QCOMPARE(next, content.cells.size());
-        }
-    }
 }
 
 QTEST_APPLESS_MAIN(SpriteFileTest)
