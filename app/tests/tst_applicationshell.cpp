@@ -7,6 +7,7 @@
 #include "qtplatform.h"
 #include "scriptedplatform.h"
 #include "splashwindow.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,19 +27,6 @@ namespace
 QRect twipRect(int left, int top, int width, int height)
 {
     return {left / 15, top / 15, width / 15, height / 15};
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 void deleteClosedWindows()

@@ -1,5 +1,6 @@
 #include "exitlog.h"
 #include "scriptedplatform.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,24 +13,6 @@
 using namespace quillox;
 
 Q_DECLARE_METATYPE(quillox::WayOfClosing)
-
-namespace
-{
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-} // namespace
 
 class ExitLogTest : public QObject
 {
