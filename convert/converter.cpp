@@ -6,6 +6,7 @@
 #include "spritefile.h"
 #include "spriteformats.h"
 
+#include <QFile>
 #include <QString>
 
 #include <cerrno>
@@ -258,7 +259,7 @@ void convert(const Options& options, const OutputStream& standardOutput, Convert
     std::optional<FileReplacement> file;
     WriteFailure failure;
     if (options.output) {
-        file.emplace(QString::fromStdString(*options.output));
+        file.emplace(QFile::decodeName(options.output->c_str()));
         if (!file->open(failure))
             return reportFailure(run, *options.output, failure.reason.toStdString());
     }

@@ -27,6 +27,21 @@ bool isIdentifierChar(char c)
     return isIdentifierStart(c) || (c >= '0' && c <= '9');
 }
 
+// Z80 register and condition names: an assembler refuses them as labels, in
+// any case.
+bool isReservedWord(std::string_view name)
+{
+    static const char* const reserved[] = {
+        "a",  "b",  "c",  "d",   "e",   "h",   "l",   "i",  "r", "f",  "af", "bc", "de", "hl", "ix",
+        "iy", "sp", "pc", "ixh", "ixl", "iyh", "iyl", "nz", "z", "nc", "po", "pe", "p",  "m"};
+    std::string lower(name);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return std::any_of(std::begin(reserved), std::end(reserved),
+                       [&lower](const char* word) { return lower == word; });
+}
+
 void setCells(SpriteGrid& grid, int row, std::string_view digits)
 {
     for (int i = 0; i < static_cast<int>(digits.size()); ++i)
@@ -152,7 +167,7 @@ std::string labelForFile(std::string_view path)
     std::string label;
     for (const char c : name)
         label += isIdentifierChar(c) ? c : '_';
-    if (label.empty() || !isIdentifierStart(label.front()))
+    if (label.empty() || !isIdentifierStart(label.front()) || isReservedWord(label))
         label.insert(label.begin(), '_');
     return label;
 }
@@ -160,7 +175,7 @@ std::string labelForFile(std::string_view path)
 bool isAssemblerIdentifier(std::string_view name)
 {
     return !name.empty() && isIdentifierStart(name.front()) &&
-           std::all_of(name.begin(), name.end(), isIdentifierChar);
+           std::all_of(name.begin(), name.end(), isIdentifierChar) && !isReservedWord(name);
 }
 
 } // namespace quillox

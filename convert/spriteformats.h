@@ -29,7 +29,8 @@ std::optional<SpriteGrid> parseSpriteCode(std::string_view text, std::string& re
 std::string spriteByteCode(const SpriteGrid& grid);
 
 // A label made from a file name: its base name without the extension, with
-// every character an assembler would refuse turned into "_".
+// every character an assembler would refuse turned into "_", and a "_" in
+// front of a leading digit or of a register name ("a.spr" gives "_a").
 std::string labelForFile(std::string_view path);
 bool isAssemblerIdentifier(std::string_view name);
 

@@ -72,6 +72,20 @@ private slots:
         QCOMPARE(assemble(QByteArray::fromStdString(run.standardOutput)), expected);
     }
 
+    void registerNamesAreNotLabels()
+    {
+        const QString a = dir_->filePath("a.spr");
+        const QString hl = dir_->filePath("HL.spr");
+        write(a, "01011\r\n");
+        write(hl, "010200\r\n");
+        const ConverterRun run =
+            runConverter({"--bytes", "--label", a.toStdString(), hl.toStdString()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(assemble(QByteArray::fromStdString(run.standardOutput)),
+                 QByteArray("\x80\x00", 2));
+        QCOMPARE(runConverter({"--label=hl", a.toStdString()}).status, 2);
+    }
+
 private:
     // What a row must assemble to: whole bytes from the left, or the row as
     // one binary number.
