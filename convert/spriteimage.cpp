@@ -6,40 +6,59 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-#include <QPainter>
 
 namespace quillox
 {
+
+namespace
+{
+
+// Formats that cannot tell their size before decoding are decoded under this
+// bound, so that a picture claiming to be huge is never unpacked.
+constexpr int DecodeLimitMiB = 1;
+
+bool fitsSprite(QSize size)
+{
+    return !size.isEmpty() && size.width() <= SpriteGrid::Side && size.height() <= SpriteGrid::Side;
+}
+
+std::string sizeReason(QSize size)
+{
+    return "the picture is " + std::to_string(size.width()) + " x " +
+           std::to_string(size.height()) + " pixels; a sprite is at most 15 x 15";
+}
+
+} // namespace
 
 std::optional<SpriteGrid> spriteFromImage(const std::string& data, std::string& reason)
 {
     QBuffer buffer;
     buffer.setData(data.data(), static_cast<int>(data.size()));
     QImageReader reader(&buffer);
-    // Checked before decoding, so that a huge picture is never unpacked.
-    const QSize size = reader.size();
-    if (!reader.canRead() || !size.isValid()) {
+    if (!reader.canRead()) {
         reason = "it is neither a sprite file, nor sprite code, nor a picture";
         return std::nullopt;
     }
-    if (size.width() > SpriteGrid::Side || size.height() > SpriteGrid::Side || size.isEmpty()) {
-        reason = "the picture is " + std::to_string(size.width()) + " x " +
-                 std::to_string(size.height()) + " pixels; a sprite is at most 15 x 15";
+    const QSize size = reader.size();
+    if (size.isValid() && !fitsSprite(size)) {
+        reason = sizeReason(size);
         return std::nullopt;
     }
-    QImage image = reader.read();
+    reader.setAllocationLimit(DecodeLimitMiB);
+    const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
         reason = "the picture cannot be decoded: " + reader.errorString().toStdString();
         return std::nullopt;
     }
-    QImage flat(image.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    QPainter(&flat).drawImage(0, 0, image);
-
-    SpriteGrid grid = spriteOfSize(flat.width(), flat.height());
-    for (int y = 0; y < flat.height(); ++y)
-        for (int x = 0; x < flat.width(); ++x) {
-            const Rgb rgb = flat.pixel(x, y) & 0xFFFFFF;
+    if (!fitsSprite(image.size())) {
+        reason = sizeReason(image.size());
+        return std::nullopt;
+    }
+    // Alpha is ignored: only the colour decides, as in the editor's grid.
+    SpriteGrid grid = spriteOfSize(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const Rgb rgb = image.pixel(x, y) & 0xFFFFFF;
             grid.setColour(grid.rowPosition() + y, grid.columnPosition() + x,
                            rgb == White ? White : Black);
         }
