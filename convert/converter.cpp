@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -28,8 +29,9 @@ constexpr char Usage[] =
     "Converts Quillox sprites between sprite files (.spr), Z80 code and pictures.\n"
     "\n"
     "Each FILE is a sprite file, code text as the editor shows it, or a picture\n"
-    "(PNG or any format Qt reads) of at most 15 x 15 pixels, in which exactly\n"
-    "white pixels are clear and all others set.\n"
+    "(PNG or any format Qt reads) of at most 15 x 15 pixels, in which pixels of\n"
+    "exactly white colour are clear and all others set; alpha is ignored, so a\n"
+    "transparent pixel is clear only when its colour is white.\n"
     "\n"
     "  --to=code        code as the editor saves it, one .db line per row (default)\n"
     "  --bytes          code for an assembler: rows padded to whole bytes, the\n"
@@ -44,10 +46,12 @@ constexpr char Usage[] =
     "  --version        show the version and exit\n"
     "\n"
     "Sprite files must be exact: two size fields 01 to 15, height x width digits\n"
-    "0 or 1, then CR LF, LF or nothing. Exit status: 0 done, 1 a FILE could not\n"
-    "be converted or OUT not written, 2 wrong usage.\n";
-
-constexpr std::size_t MaxInputBytes = 1024 * 1024;
+    "0 or 1, then CR LF, LF or nothing. Code must be TAB .db TAB % lines of one\n"
+    "width. Inputs over 64 KiB and files that are not regular files are refused.\n"
+    "On standard output, the sprites before a FILE that fails are already written.\n"
+    "\n"
+    "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
+    "2 wrong usage.\n";
 
 enum class Target { Code, Bytes, SpriteFile, Png };
 
@@ -112,6 +116,7 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
                 return error;
         } else if (argument == "--label") {
             options.label = true;
+            options.labelName.clear();
         } else if (argument.rfind("--label=", 0) == 0) {
             options.label = true;
             options.labelName = value(8);
@@ -151,8 +156,44 @@ std::string systemReason(int error)
     return std::strerror(error);
 }
 
-// Reads at most MaxInputBytes of a regular file; opening does not wait on a
-// named pipe, and a device or folder is refused.
+bool isRegularFile(int fd, std::string& reason)
+{
+    struct stat status {
+    };
+    if (::fstat(fd, &status) != 0)
+        reason = systemReason(errno);
+    else if (S_ISDIR(status.st_mode))
+        reason = "it is a folder";
+    else if (!S_ISREG(status.st_mode))
+        reason = "it is not a regular file";
+    else
+        return true;
+    return false;
+}
+
+// Reads at most MaxSpriteFileRead bytes and one more to see a larger file.
+bool readBounded(int fd, std::string& bytes, std::string& reason)
+{
+    bytes.clear();
+    char chunk[4096];
+    while (bytes.size() <= MaxSpriteFileRead) {
+        const std::size_t wanted = std::min(sizeof chunk, MaxSpriteFileRead + 1 - bytes.size());
+        const ssize_t got = ::read(fd, chunk, wanted);
+        if (got == 0)
+            return true;
+        if (got > 0)
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        else if (errno != EINTR) {
+            reason = systemReason(errno);
+            return false;
+        }
+    }
+    reason = "it is larger than 64 KiB";
+    return false;
+}
+
+// Opening does not wait on a named pipe; a device or folder is refused, so
+// that nothing endless such as /dev/zero is read.
 bool readInput(const std::string& path, std::string& bytes, std::string& reason)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -160,31 +201,7 @@ bool readInput(const std::string& path, std::string& bytes, std::string& reason)
         reason = systemReason(errno);
         return false;
     }
-    struct stat status {
-    };
-    bool ok = ::fstat(fd, &status) == 0;
-    if (!ok)
-        reason = systemReason(errno);
-    else if (S_ISDIR(status.st_mode))
-        reason = "it is a folder", ok = false;
-    else if (!S_ISREG(status.st_mode))
-        reason = "it is not a regular file", ok = false;
-    bytes.clear();
-    char chunk[4096];
-    while (ok) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            reason = systemReason(errno), ok = false;
-        } else if (got == 0) {
-            break;
-        } else if (bytes.size() + static_cast<std::size_t>(got) > MaxInputBytes) {
-            reason = "it is larger than 1 MiB", ok = false;
-        } else {
-            bytes.append(chunk, static_cast<std::size_t>(got));
-        }
-    }
+    const bool ok = isRegularFile(fd, reason) && readBounded(fd, bytes, reason);
     ::close(fd);
     return ok;
 }

@@ -8,7 +8,7 @@
 namespace quillox
 {
 
-constexpr char ConverterVersion[] = "quillox-convert 1.25";
+constexpr char ConverterVersion[] = "quillox-convert " QUILLOX_VERSION;
 
 // What one run of the converter gives: its exit status (0 done, 1 bad input
 // or a failed write, 2 wrong usage) and what goes to standard error. An
