@@ -7,6 +7,8 @@
 #include "platform.h"
 #include "splashwindow.h"
 
+#include <utility>
+
 namespace quillox
 {
 
@@ -40,8 +42,9 @@ HelpWindow* ApplicationShell::helpWindow() const
     return help_;
 }
 
-void ApplicationShell::start()
+void ApplicationShell::start(const QString& fileToOpen)
 {
+    fileToOpen_ = fileToOpen;
     splash_ =
         std::make_unique<SplashWindow>([this] { openMainWindow(); }, [this] { splashClosed(); });
     splash_->show();
@@ -58,6 +61,8 @@ void ApplicationShell::openMainWindow()
         });
     }
     mainWindow_->show();
+    if (!fileToOpen_.isEmpty())
+        mainWindow_->openFile(std::exchange(fileToOpen_, QString()));
 }
 
 void ApplicationShell::splashClosed()

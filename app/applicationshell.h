@@ -22,7 +22,8 @@ public:
     explicit ApplicationShell(Platform& platform);
     ~ApplicationShell();
 
-    void start();
+    // Shows the splash; `fileToOpen`, when given, opens in the editor after OK.
+    void start(const QString& fileToOpen = {});
 
     SplashWindow* splash() const { return splash_.get(); }
     MainWindow* mainWindow() const { return mainWindow_.get(); }
@@ -42,6 +43,7 @@ private:
     // Closing these through the window system deletes them.
     QPointer<AboutWindow> about_;
     QPointer<HelpWindow> help_;
+    QString fileToOpen_;
     bool ending_ = false;
 };
 

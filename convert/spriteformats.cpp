@@ -159,6 +159,38 @@ std::string spriteByteCode(const SpriteGrid& grid)
     return code;
 }
 
+std::string spriteByteCode(const SpriteGrid& grid, ByteRadix radix)
+{
+    std::string code;
+    const int bytesPerRow = (grid.width() + 7) / 8;
+    for (int row = grid.rowPosition(); row <= SpriteGrid::Side; ++row) {
+        if (row > grid.rowPosition())
+            code += "\r\n";
+        code += "\t.db\t";
+        for (int byte = 0; byte < bytesPerRow; ++byte) {
+            unsigned value = 0;
+            for (int bit = 0; bit < 8; ++bit) {
+                const int column = grid.columnPosition() + byte * 8 + bit;
+                if (column <= SpriteGrid::Side && !grid.isClear(SpriteGrid::indexOf(row, column)))
+                    value |= 0x80u >> bit;
+            }
+            static const char hexDigits[] = "0123456789ABCDEF";
+            if (byte > 0)
+                code += ',';
+            if (radix == ByteRadix::Binary) {
+                code += '%';
+                for (int bit = 7; bit >= 0; --bit)
+                    code += (value >> bit) & 1 ? '1' : '0';
+            }
+            if (radix == ByteRadix::Hex)
+                code += std::string("$") + hexDigits[value >> 4] + hexDigits[value & 0xF];
+            if (radix == ByteRadix::Decimal)
+                code += std::to_string(value);
+        }
+    }
+    return code;
+}
+
 std::string labelForFile(std::string_view path)
 {
     std::string_view name = path.substr(path.find_last_of('/') + 1);

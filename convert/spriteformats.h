@@ -28,6 +28,10 @@ std::optional<SpriteGrid> parseSpriteCode(std::string_view text, std::string& re
 // CR LF between lines, nothing after the last.
 std::string spriteByteCode(const SpriteGrid& grid);
 
+// The same layout with the bytes written as "%10100000", "$A0" or "160".
+enum class ByteRadix { Binary, Hex, Decimal };
+std::string spriteByteCode(const SpriteGrid& grid, ByteRadix radix);
+
 // A label made from a file name: its base name without the extension, with
 // every character an assembler would refuse turned into "_", and a "_" in
 // front of a leading digit or of a register name ("a.spr" gives "_a").

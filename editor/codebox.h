@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 
+class QMenu;
+
 namespace quillox
 {
 
@@ -11,6 +13,10 @@ class CodeBox : public QPlainTextEdit
 {
     Q_OBJECT
 public:
+    // The longest code: 15 rows of TAB ".db" TAB "%" and 15 digits.
+    static constexpr int MaxRows = 15;
+    static constexpr int MaxDigits = 15;
+
     explicit CodeBox(QWidget* parent = nullptr);
 
     void setCodeText(const QString& text);
@@ -19,8 +25,21 @@ public:
     void setBackgroundColour(const QColor& colour);
     QColor backgroundColour() const;
 
+    // Actions offered in the context menu after the standard ones.
+    void setExtraMenuActions(const QList<QAction*>& actions) { extraActions_ = actions; }
+    // The context menu as the box shows it; the caller owns it.
+    QMenu* createContextMenu();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+
 private:
+    void fitFontToSize();
+
     QString codeText_;
+    QList<QAction*> extraActions_;
 };
 
 } // namespace quillox

@@ -76,25 +76,61 @@ void GridView::paintEvent(QPaintEvent*)
 
 void GridView::mousePressEvent(QMouseEvent* event)
 {
-    pressedCell_ = event->button() == Qt::LeftButton ? cellAt(event->position().toPoint()) : 0;
+    if (event->button() == Qt::LeftButton)
+        startStroke(cellAt(event->position().toPoint()), event->position().toPoint());
 }
 
-void GridView::mouseDoubleClickEvent(QMouseEvent*)
+void GridView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    // The second press of a double click is not a click.
-    pressedCell_ = 0;
+    // The second press of a double click on the same cell is not a click; on
+    // another cell it is an ordinary press.
+    const QPoint at = event->position().toPoint();
+    const int cell = cellAt(at);
+    if (event->button() == Qt::LeftButton && cell != lastPressedCell_)
+        startStroke(cell, at);
+}
+
+void GridView::startStroke(int cell, QPoint at)
+{
+    lastPressedCell_ = cell;
+    if (cell == 0 || stroking_)
+        return;
+    stroking_ = true;
+    emit strokeStarted();
+    focusCell_ = cell;
+    emit cellClicked(cell);
+    strokeColour_ = grid_.colour(cell);
+    strokeCell_ = cell;
+    strokePoint_ = at;
+}
+
+void GridView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!stroking_)
+        return;
+    // Fast moves skip cells, so every cell on the way from the last point is
+    // visited, in steps smaller than a cell.
+    const QPoint to = event->position().toPoint();
+    const QPoint from = strokePoint_;
+    const int steps = std::max(1, (to - from).manhattanLength() / (Pitch / 2));
+    for (int step = 1; step <= steps; ++step) {
+        const QPoint at = from + (to - from) * step / steps;
+        const int cell = cellAt(at);
+        if (cell == 0 || cell == strokeCell_)
+            continue;
+        strokeCell_ = cell;
+        if (grid_.colour(cell) != strokeColour_)
+            emit cellPainted(cell, strokeColour_);
+    }
+    strokePoint_ = to;
 }
 
 void GridView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const int pressed = pressedCell_;
-    pressedCell_ = 0;
-    if (event->button() != Qt::LeftButton || pressed == 0)
+    if (event->button() != Qt::LeftButton || !stroking_)
         return;
-    if (cellAt(event->position().toPoint()) != pressed)
-        return;
-    focusCell_ = pressed;
-    emit cellClicked(pressed);
+    stroking_ = false;
+    emit strokeEnded();
 }
 
 int GridView::clampedToShown(int row, int column) const

@@ -24,24 +24,37 @@ public:
     const SpriteGrid& grid() const { return grid_; }
 
 signals:
+    // A click or a stroke's first cell: the cell toggles.
     void cellClicked(int index);
+    // A further cell of a stroke takes the colour the first cell got.
+    void cellPainted(int index, Rgb colour);
+    // A stroke runs from the press on a shown cell to the release.
+    void strokeStarted();
+    void strokeEnded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void startStroke(int cell, QPoint at);
     void moveFocusCell(int rowStep, int columnStep);
     void announceFocusCell();
     int clampedToShown(int row, int column) const;
 
     const SpriteGrid& grid_;
-    int pressedCell_ = 0;
+    bool stroking_ = false;
+    Rgb strokeColour_ = White;
+    int strokeCell_ = 0;
+    QPoint strokePoint_;
+    // The cell of the last press, against which a double click is told.
+    int lastPressedCell_ = 0;
     // The focus cell is marked only once the keyboard is used on the grid.
     bool keyboardFocus_ = false;
     int focusCell_ = SpriteGrid::CellCount;

@@ -2,10 +2,13 @@
 
 #include "codebox.h"
 #include "codeexport.h"
+#include "codereader.h"
 #include "gridview.h"
 #include "progressbar.h"
 #include "spritecode.h"
 #include "spritefile.h"
+#include "spriteformats.h"
+#include "spriteimage.h"
 #include "twips.h"
 
 #include <QAction>
@@ -15,10 +18,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -66,6 +71,18 @@ void place(QWidget* widget, const QRect& clientRect, QPoint parentOrigin = {})
 
 } // namespace
 
+class MainWindow::EditStep
+{
+public:
+    explicit EditStep(MainWindow& window) : window_(window) { window_.beginStep(); }
+    ~EditStep() { window_.endStep(); }
+    EditStep(const EditStep&) = delete;
+    EditStep& operator=(const EditStep&) = delete;
+
+private:
+    MainWindow& window_;
+};
+
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent), platform_(platform),
       codeBuilder_([](std::string& out, const SpriteGrid& grid) {
@@ -95,12 +112,14 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     createProgressFrame(client);
     createStatusBar(client);
     setFixedSize(sizeHint());
+    setAcceptDrops(true);
 
     // The load step: both sliders to 8, then the size refresh.
     columnSlider_->setValue(StartPosition);
     rowSlider_->setValue(StartPosition);
     RefreshSize();
     tickClock();
+    updateEditActions();
 }
 
 MainWindow::~MainWindow() = default;
@@ -137,6 +156,72 @@ void MainWindow::createActions()
     newAction_ = action("newSprite", QStringLiteral("&New"), &MainWindow::NewSprite);
     saveCodeAction_ = action("saveCode", QStringLiteral("&Save"), &MainWindow::SaveCodeFile);
     copyAction_ = action("copyCode", QStringLiteral("&Copy"), &MainWindow::CopyCodeText);
+    createEditActions();
+}
+
+// Commands beyond the menu bar: window shortcuts, the grid's and the code
+// box's context menus. The menu bar keeps its items and their look.
+void MainWindow::createEditActions()
+{
+    auto action = [this](const char* name, const QString& text, QList<QKeySequence> keys,
+                         auto run) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        connect(a, &QAction::triggered, this, run);
+        return a;
+    };
+    undoAction_ = action("undo", tr("&Undo"), {Qt::CTRL | Qt::Key_Z}, [this] { undo(); });
+    redoAction_ =
+        action("redo", tr("&Redo"), {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
+               [this] { redo(); });
+    addActions({undoAction_, redoAction_});
+
+    gridMenu_ = new QMenu(this);
+    gridMenu_->setObjectName(QStringLiteral("gridMenu"));
+    gridMenu_->addActions({undoAction_, redoAction_});
+    gridMenu_->addSeparator();
+    const struct {
+        const char* name;
+        QString text;
+        SpriteTransform transform;
+    } transforms[] = {
+        {"flipHorizontal", tr("Flip &Horizontal"), SpriteTransform::FlipHorizontal},
+        {"flipVertical", tr("Flip &Vertical"), SpriteTransform::FlipVertical},
+        {"rotate", tr("R&otate 90\u00B0"), SpriteTransform::RotateClockwise},
+        {"shiftLeft", tr("Shift &Left"), SpriteTransform::ShiftLeft},
+        {"shiftRight", tr("Shift &Right"), SpriteTransform::ShiftRight},
+        {"shiftUp", tr("Shift U&p"), SpriteTransform::ShiftUp},
+        {"shiftDown", tr("Shift &Down"), SpriteTransform::ShiftDown},
+    };
+    for (const auto& entry : transforms) {
+        QAction* a =
+            action(entry.name, entry.text, {}, [this, t = entry.transform] { transform(t); });
+        gridMenu_->addAction(a);
+        if (entry.transform == SpriteTransform::RotateClockwise) {
+            rotateAction_ = a;
+            gridMenu_->addSeparator();
+        }
+    }
+    gridMenu_->addSeparator();
+    pasteAction_ =
+        action("pasteCode", tr("&Paste Code"), {Qt::CTRL | Qt::Key_V}, [this] { pasteCode(); });
+    pasteAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    gridMenu_->addAction(pasteAction_);
+
+    copyAssemblerBytesAction_ = action("copyAssemblerBytes", tr("Copy as Assembler Bytes"), {},
+                                       [this] { copyCodeAsBytes(false); });
+    copyHexBytesAction_ =
+        action("copyHexBytes", tr("Copy as Hex Bytes"), {}, [this] { copyCodeAsBytes(true); });
+
+    // Shortcuts people expect, which the menus do not show.
+    const std::pair<QKeySequence, QAction*> shortcuts[] = {
+        {Qt::CTRL | Qt::Key_O, openAction_}, {Qt::CTRL | Qt::Key_S, saveAsAction_},
+        {Qt::CTRL | Qt::Key_N, newAction_},  {Qt::CTRL | Qt::Key_P, printAction_},
+        {Qt::Key_F1, helpAction_},
+    };
+    for (const auto& [keys, command] : shortcuts)
+        connect(new QShortcut(keys, this), &QShortcut::activated, command, &QAction::trigger);
 }
 
 void MainWindow::createMenus()
@@ -183,6 +268,15 @@ void MainWindow::createGridArea(QWidget* client)
     gridView_ = new GridView(grid_, client);
     gridView_->move(twips(240), twips(360));
     connect(gridView_, &GridView::cellClicked, this, &MainWindow::clickCell);
+    connect(gridView_, &GridView::cellPainted, this, &MainWindow::paintCell);
+    connect(gridView_, &GridView::strokeStarted, this, &MainWindow::beginStep);
+    connect(gridView_, &GridView::strokeEnded, this, &MainWindow::endStep);
+    gridView_->addAction(pasteAction_);
+    gridView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(gridView_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        updateEditActions();
+        gridMenu_->popup(gridView_->mapToGlobal(at));
+    });
 
     auto slider = [client](const char* name, Qt::Orientation orientation, const QRect& rect) {
         auto* s = new QSlider(orientation, client);
@@ -202,8 +296,12 @@ void MainWindow::createGridArea(QWidget* client)
     rowSlider_->setInvertedControls(true);
     columnSlider_->setValue(StartPosition);
     rowSlider_->setValue(StartPosition);
-    connect(columnSlider_, &QSlider::valueChanged, this, &MainWindow::RefreshSize);
-    connect(rowSlider_, &QSlider::valueChanged, this, &MainWindow::RefreshSize);
+    for (QSlider* s : {columnSlider_, rowSlider_}) {
+        connect(s, &QSlider::valueChanged, this, &MainWindow::sliderMoved);
+        // A drag is one undo step from press to release.
+        connect(s, &QSlider::sliderPressed, this, &MainWindow::beginStep);
+        connect(s, &QSlider::sliderReleased, this, &MainWindow::endStep);
+    }
 }
 
 QPushButton* MainWindow::createButton(QWidget* frame, const char* name, const QString& text,
@@ -232,10 +330,9 @@ void MainWindow::createCodeFrame(QWidget* client)
 
     source_ = new CodeBox(codeFrame_);
     source_->setObjectName(QStringLiteral("source"));
-    source_->setFont(defaultFont());
-    source_->setTabStopDistance(4 * source_->fontMetrics().horizontalAdvance(QLatin1Char('0')));
     source_->setAccessibleName(tr("Sprite code"));
     place(source_, twipRect(4560, 480, 3135, 3135), codeFrame_->pos());
+    source_->setExtraMenuActions({copyAssemblerBytesAction_, copyHexBytesAction_});
 
     createButton(codeFrame_, "Command6", QStringLiteral("&Print"), twipRect(4680, 3720, 615, 495),
                  printAction_, QStringLiteral("Print the code."));
@@ -331,6 +428,7 @@ void MainWindow::GenerateSpriteCode()
 
 void MainWindow::clickCell(int index)
 {
+    const EditStep step(*this);
     grid_.setColour(index, grid_.isClear(index) ? Black : White);
     gridView_->update();
     GenerateSpriteCode();
@@ -345,6 +443,7 @@ void MainWindow::showProgress(int value)
 
 void MainWindow::NewSprite()
 {
+    const EditStep step(*this);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         showProgress(index);
         grid_.setColour(index, White);
@@ -357,6 +456,7 @@ void MainWindow::NewSprite()
 
 void MainWindow::ClearSprite()
 {
+    const EditStep step(*this);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index)
         grid_.setColour(index, White);
     gridView_->update();
@@ -365,6 +465,7 @@ void MainWindow::ClearSprite()
 
 void MainWindow::Invert()
 {
+    const EditStep step(*this);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         showProgress(index);
         if (grid_.isShown(index))
@@ -376,6 +477,7 @@ void MainWindow::Invert()
 
 void MainWindow::FillBlack()
 {
+    const EditStep step(*this);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         showProgress(index);
         if (grid_.isShown(index))
@@ -411,10 +513,168 @@ void MainWindow::OpenSprite()
     if (!name)
         return;
     commonDialog1_.fileName = *name;
-    if (const std::optional<QString> failure = vorrel::LoadSpriteFile(*name, text2_, *this))
+    loadSprite(*name);
+}
+
+void MainWindow::loadSprite(const QString& path)
+{
+    const EditStep step(*this);
+    if (const std::optional<QString> failure = vorrel::LoadSpriteFile(path, text2_, *this))
         platform_.messageBox(
-            QStringLiteral("The sprite file \"%1\" could not be opened:\n%2").arg(*name, *failure),
+            QStringLiteral("The sprite file \"%1\" could not be opened:\n%2").arg(path, *failure),
             ApplicationTitle, MessageButtons::Ok, MessageIcon::Stop);
+}
+
+void MainWindow::openFile(const QString& path)
+{
+    std::string bytes;
+    if (const std::optional<QString> failure =
+            vorrel::readFilePrefix(path, MaxSpriteFileRead, bytes)) {
+        platform_.messageBox(
+            QStringLiteral("The sprite file \"%1\" could not be opened:\n%2").arg(path, *failure),
+            ApplicationTitle, MessageButtons::Ok, MessageIcon::Stop);
+        return;
+    }
+    // A sprite file starts with its height; anything else is read as a picture.
+    const bool spriteFile = path.endsWith(QStringLiteral(".spr"), Qt::CaseInsensitive) ||
+                            (!bytes.empty() && bytes.front() >= '0' && bytes.front() <= '9');
+    if (spriteFile) {
+        commonDialog1_.fileName = path;
+        loadSprite(path);
+        return;
+    }
+    std::string reason;
+    if (const std::optional<SpriteGrid> sprite = spriteFromImage(bytes, reason))
+        applySprite(*sprite);
+    else
+        platform_.messageBox(QStringLiteral("The picture \"%1\" could not be opened:\n%2")
+                                 .arg(path, QString::fromStdString(reason)),
+                             ApplicationTitle, MessageButtons::Ok, MessageIcon::Stop);
+}
+
+// A sprite from elsewhere takes the way of a sprite file load: sizes, cells,
+// code. The file buffer stays as it is.
+void MainWindow::applySprite(const SpriteGrid& sprite)
+{
+    const EditStep step(*this);
+    vorrel::applySpriteFile(spriteFileText(sprite), *this);
+}
+
+void MainWindow::pasteCode()
+{
+    const QString text = platform_.clipboardText();
+    std::string reason = "it is longer than any sprite code";
+    std::optional<SpriteGrid> sprite;
+    if (static_cast<std::size_t>(text.size()) <= MaxSpriteFileRead)
+        sprite = readSpriteCodeText(text.toStdString(), reason);
+    if (!sprite) {
+        platform_.messageBox(QStringLiteral("The clipboard holds no sprite code: %1.")
+                                 .arg(QString::fromStdString(reason)),
+                             ApplicationTitle, MessageButtons::Ok, MessageIcon::Stop);
+        return;
+    }
+    applySprite(*sprite);
+}
+
+void MainWindow::copyCodeAsBytes(bool hex)
+{
+    const std::string text = spriteByteCode(grid_, hex ? ByteRadix::Hex : ByteRadix::Binary);
+    platform_.clearClipboard();
+    platform_.setClipboardText(QString::fromStdString(text));
+}
+
+void MainWindow::transform(SpriteTransform transform)
+{
+    if (!canTransform(grid_, transform))
+        return;
+    const EditStep step(*this);
+    transformSprite(grid_, transform);
+    gridView_->update();
+    GenerateSpriteCode();
+}
+
+void MainWindow::paintCell(int index, Rgb colour)
+{
+    const EditStep step(*this);
+    grid_.setColour(index, colour);
+    gridView_->update(GridView::cellRect(index));
+    GenerateSpriteCode();
+}
+
+void MainWindow::beginStep()
+{
+    if (stepDepth_++ == 0)
+        stepStart_ = stateOf(grid_);
+}
+
+void MainWindow::endStep()
+{
+    if (stepDepth_ == 0 || --stepDepth_ > 0)
+        return;
+    if (stateOf(grid_) != stepStart_)
+        history_.record(stepStart_);
+    updateEditActions();
+}
+
+void MainWindow::sliderMoved()
+{
+    if (restoring_) {
+        RefreshSize();
+        return;
+    }
+    const EditStep step(*this);
+    RefreshSize();
+}
+
+void MainWindow::undo()
+{
+    if (stepDepth_ == 0)
+        if (const std::optional<SpriteState> state = history_.undo(stateOf(grid_)))
+            restore(*state);
+}
+
+void MainWindow::redo()
+{
+    if (stepDepth_ == 0)
+        if (const std::optional<SpriteState> state = history_.redo(stateOf(grid_)))
+            restore(*state);
+}
+
+// Back to a state through the size refresh and the code generator, as the
+// commands that made it went.
+void MainWindow::restore(const SpriteState& state)
+{
+    restoring_ = true;
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+        grid_.setColour(index, state.colours[static_cast<std::size_t>(index - 1)]);
+    setColumnSliderPosition(state.columnPosition);
+    setRowSliderPosition(state.rowPosition);
+    RefreshSize();
+    restoring_ = false;
+    updateEditActions();
+}
+
+void MainWindow::updateEditActions()
+{
+    undoAction_->setEnabled(history_.canUndo());
+    redoAction_->setEnabled(history_.canRedo());
+    rotateAction_->setEnabled(canTransform(grid_, SpriteTransform::RotateClockwise));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openFile(urls.constFirst().toLocalFile());
 }
 
 void MainWindow::SaveCodeFile()

@@ -2,6 +2,8 @@
 
 #include "platform.h"
 #include "spritegrid.h"
+#include "spritehistory.h"
+#include "spritetransforms.h"
 #include "vorrel.h"
 
 #include <QMainWindow>
@@ -59,6 +61,16 @@ public:
     void SetCodeBackColour();
     void Exit();
 
+    // Beyond the menus: the history, the transforms, paste and opening a
+    // file given on the command line or dropped on the window.
+    void undo();
+    void redo();
+    void transform(SpriteTransform transform);
+    void pasteCode();
+    void copyCodeAsBytes(bool hex);
+    void openFile(const QString& path);
+    const SpriteHistory& history() const { return history_; }
+
     // Moves a slider as the program does: a position outside 1..15 is
     // refused and changes nothing; a change runs the size refresh.
     void setRowSliderPosition(int position) override;
@@ -76,10 +88,13 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void createActions();
+    void createEditActions();
     void createMenus();
     void createGridArea(QWidget* client);
     void createCodeFrame(QWidget* client);
@@ -94,12 +109,28 @@ private:
 
     void rebuildCode() override;
 
+    // Every change of the picture or the size between beginStep() and the
+    // matching endStep() is one undo step; steps nest.
+    class EditStep;
+    void beginStep();
+    void endStep();
+    void sliderMoved();
+    void paintCell(int index, Rgb colour);
+    void restore(const SpriteState& state);
+    void loadSprite(const QString& path);
+    void applySprite(const SpriteGrid& sprite);
+    void updateEditActions();
+
     Platform& platform_;
     SpriteGrid grid_;
     CodeBuilder codeBuilder_;
     std::string text2_;
     FileDialogRequest commonDialog1_;
     FileDialogRequest box_;
+    SpriteHistory history_;
+    int stepDepth_ = 0;
+    SpriteState stepStart_;
+    bool restoring_ = false;
     bool ending_ = false;
     bool centred_ = false;
 
@@ -128,6 +159,14 @@ private:
     QAction* newAction_ = nullptr;
     QAction* saveCodeAction_ = nullptr;
     QAction* copyAction_ = nullptr;
+    QAction* copyAssemblerBytesAction_ = nullptr;
+    QAction* copyHexBytesAction_ = nullptr;
+
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QAction* rotateAction_ = nullptr;
+    QAction* pasteAction_ = nullptr;
+    QMenu* gridMenu_ = nullptr;
 };
 
 } // namespace quillox

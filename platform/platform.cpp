@@ -15,4 +15,10 @@ QString dialogFilter(const QString& labelAndPattern)
     return label + QStringLiteral(" (") + pattern + QStringLiteral(")");
 }
 
+bool hidesFilterPattern(const QString& labelAndPattern)
+{
+    return dialogFilter(labelAndPattern) !=
+           labelAndPattern.left(labelAndPattern.indexOf(QLatin1Char('|')));
+}
+
 } // namespace quillox

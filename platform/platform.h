@@ -46,6 +46,7 @@ public:
 
     virtual void clearClipboard() = 0;
     virtual void setClipboardText(const QString& text) = 0;
+    virtual QString clipboardText() = 0;
 
     virtual void openUrl(const QUrl& url) = 0;
 
@@ -60,5 +61,8 @@ public:
 
 // Turns "label|pattern" into the file dialog filter "label (pattern)".
 QString dialogFilter(const QString& labelAndPattern);
+// Whether the dialog shows the filter as its label alone: true unless the
+// label already names its pattern, as "Quillox (*.spr)" does.
+bool hidesFilterPattern(const QString& labelAndPattern);
 
 } // namespace quillox

@@ -33,8 +33,10 @@ std::optional<QString> runFileDialog(const FileDialogRequest& request, QFileDial
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                        : QFileDialog::ExistingFile);
-    if (!request.filter.isEmpty())
+    if (!request.filter.isEmpty()) {
         dialog.setNameFilter(dialogFilter(request.filter));
+        dialog.setOption(QFileDialog::HideNameFilterDetails, hidesFilterPattern(request.filter));
+    }
     if (!request.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (!request.fileName.isEmpty())
@@ -80,6 +82,11 @@ void QtPlatform::clearClipboard()
 void QtPlatform::setClipboardText(const QString& text)
 {
     QApplication::clipboard()->setText(text);
+}
+
+QString QtPlatform::clipboardText()
+{
+    return QApplication::clipboard()->text();
 }
 
 void QtPlatform::openUrl(const QUrl& url)

@@ -19,6 +19,7 @@ public:
     std::unique_ptr<QPrinter> defaultPrinter() override;
     void clearClipboard() override;
     void setClipboardText(const QString& text) override;
+    QString clipboardText() override;
     void openUrl(const QUrl& url) override;
     QTime currentTime() override;
     QDate currentDate() override;

@@ -59,11 +59,18 @@ std::unique_ptr<QPrinter> ScriptedPlatform::defaultPrinter()
 void ScriptedPlatform::clearClipboard()
 {
     ++clipboardClears;
+    clipboard.clear();
 }
 
 void ScriptedPlatform::setClipboardText(const QString& text)
 {
     clipboardTexts.append(text);
+    clipboard = text;
+}
+
+QString ScriptedPlatform::clipboardText()
+{
+    return clipboard;
 }
 
 void ScriptedPlatform::openUrl(const QUrl& url)

@@ -41,6 +41,8 @@ public:
     int printerRequests = 0;
     int clipboardClears = 0;
     QStringList clipboardTexts;
+    // What the clipboard holds now; a test may put text there to paste.
+    QString clipboard;
     QList<QUrl> openedUrls;
     // "time" and "date", in the order the clock was read.
     QStringList clockReadings;
@@ -54,6 +56,7 @@ public:
     std::unique_ptr<QPrinter> defaultPrinter() override;
     void clearClipboard() override;
     void setClipboardText(const QString& text) override;
+    QString clipboardText() override;
     void openUrl(const QUrl& url) override;
     QTime currentTime() override;
     QDate currentDate() override;

@@ -1,4 +1,6 @@
+#include "codereader.h"
 #include "spritecode.h"
+#include "spritepatterns.h"
 
 #include <QtTest>
 
@@ -45,6 +47,8 @@ private slots:
     void offWhiteIsSet();
     void hiddenCellsChangeNothing();
     void partialTextOnFailure();
+    void readsCodeAsProgramsHoldIt_data();
+    void readsCodeAsProgramsHoldIt();
 };
 
 void SpriteCodeTest::workedExampleIsTwentyBytes()
@@ -127,6 +131,54 @@ void SpriteCodeTest::partialTextOnFailure()
     std::string out = "kept";
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, appendSpriteCode(out, 16, 8, allWhite()));
     QCOMPARE(out, std::string("kept"));
+}
+
+void SpriteCodeTest::readsCodeAsProgramsHoldIt_data()
+{
+    // The sprite as rows of digits, or the reason the text is refused.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("sprite");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("editor's own, 3 wide")
+        << "\t.db\t%101\r\n\t.db\t%010" << QStringList{"101", "010"} << "";
+    QTest::newRow("editor's own, 12 wide") << ".db %100000000001\n.db %000000000010"
+                                           << QStringList{"100000000001", "000000000010"} << "";
+    QTest::newRow("label, comments, blank lines, any directive")
+        << "ship:\n  DB %10100000 ; nose\n\n  defb 0FFh\nlast .byte $0f\n"
+        << QStringList{"10100000", "11111111", "00001111"} << "";
+    QTest::newRow("two bytes narrowed to the last set pixel")
+        << ".db %11111111,%11110000\n.db $00,0x02"
+        << QStringList{"111111111111000", "000000000000001"} << "";
+    QTest::newRow("two bytes never under 8 wide")
+        << ".db 0x81,0\n.db 1,0b00000000" << QStringList{"10000001", "00000001"} << "";
+    QTest::newRow("binary suffix and decimal")
+        << "db 10100000b\ndb 160" << QStringList{"10100000", "10100000"} << "";
+    QTest::newRow("nothing") << "; only a comment\n" << QStringList() << "no .db rows";
+    QTest::newRow("rows of different lengths")
+        << ".db $FF\n.db $FF,$00" << QStringList() << "different lengths";
+    QTest::newRow("pixel beyond column 15") << ".db $FF,$01" << QStringList() << "column 16";
+    QTest::newRow("16 digits") << ".db %1000000000000000" << QStringList() << "more than 15";
+    QTest::newRow("16 rows") << QString(".db 0\n").repeated(16) << QStringList()
+                             << "more than 15 rows";
+    QTest::newRow("not a byte") << ".db 256" << QStringList() << "not a byte";
+    QTest::newRow("not a number") << ".db %102" << QStringList() << "not a number";
+    QTest::newRow("an instruction") << "ld a,5" << QStringList() << "line 1 is not a .db line";
+}
+
+void SpriteCodeTest::readsCodeAsProgramsHoldIt()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, sprite);
+    QFETCH(QString, reason);
+    std::string why;
+    const std::optional<SpriteGrid> grid = readSpriteCodeText(text.toStdString(), why);
+    if (sprite.isEmpty()) {
+        QVERIFY(!grid);
+        QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
+    } else {
+        QVERIFY2(grid, why.c_str());
+        QCOMPARE(blockOf(*grid), sprite);
+    }
 }
 
 QTEST_APPLESS_MAIN(SpriteCodeTest)

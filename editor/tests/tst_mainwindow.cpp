@@ -3,13 +3,20 @@
 #include "mainwindow.h"
 #include "scriptedplatform.h"
 #include "spritecode.h"
+#include "spritefile.h"
+#include "spritepatterns.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -80,8 +87,32 @@ private slots:
     void keyboardMovesFocusAndToggles();
     void focusMarkOnlyForKeyboard();
     void accessibleCells();
+    void dragPaintsTheFirstCellsColour();
+    void quickClicksOnTwoCellsToggleBoth();
+    void undoAndRedoRetraceEveryKindOfStep();
+    void transformsOfTheGridMenu();
+    void pasteCode_data();
+    void pasteCode();
+    void assemblerReadyCopies();
+    void selectionCopiesWithCrLf();
+    void expectedShortcuts_data();
+    void expectedShortcuts();
+    void opensDroppedSpritesAndPictures();
 
 private:
+    struct Shown {
+        SpriteGrid grid;
+        QString label;
+        QString code;
+        bool operator==(const Shown& o) const
+        {
+            return grid.colours() == o.grid.colours() && label == o.label && code == o.code &&
+                   grid.columnPosition() == o.grid.columnPosition() &&
+                   grid.rowPosition() == o.grid.rowPosition();
+        }
+    };
+    Shown shown() { return {window->grid(), label(), code()}; }
+    QAction* action(const char* name) { return child<QAction>(name); }
     template <typename T> T* child(const char* name)
     {
         T* found = window->findChild<T*>(QString::fromLatin1(name));
@@ -292,7 +323,6 @@ void MainWindowTest::progressIsPaintedInOrder()
     QCOMPARE(painted.values, expectedProgress());
 }
 
-
 void MainWindowTest::invertTwiceRestores()
 {
     paintRandomly(5);
@@ -304,8 +334,6 @@ void MainWindowTest::invertTwiceRestores()
     QCOMPARE(window->grid().colours(), before);
     QCOMPARE(code(), code0);
 }
-
-
 
 void MainWindowTest::clickTogglesCellUnderPointer_data()
 {
@@ -460,6 +488,240 @@ void MainWindowTest::accessibleCells()
     QCOMPARE(grid->childCount(), 6);
     QCOMPARE(grid->child(0)->text(QAccessible::Name), QStringLiteral("Row 14, column 13"));
     QVERIFY(!first->isValid());
+}
+
+void MainWindowTest::dragPaintsTheFirstCellsColour()
+{
+    const auto centre = [](int row, int column) {
+        return GridView::cellRect(SpriteGrid::indexOf(row, column)).center();
+    };
+    window->clickCell(SpriteGrid::indexOf(15, 10));
+    QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 8));
+    // One move across the row: the cells on the way are visited too.
+    QTest::mouseMove(view(), centre(15, 15));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(15, 15));
+    QCOMPARE(blockOf(window->grid()).last(), QStringLiteral("11111111"));
+    QCOMPARE(code().section(QStringLiteral("\r\n"), 7), QStringLiteral("\t.db\t%11111111"));
+    // A stroke from a black cell paints white, over shown cells only.
+    QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 9));
+    QTest::mouseMove(view(), centre(14, 9));
+    QTest::mouseMove(view(), centre(14, 1));
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(14, 1));
+    QCOMPARE(blockOf(window->grid()).mid(6), QStringList({"00000000", "10111111"}));
+    QTest::mouseClick(view(), Qt::LeftButton, {}, centre(8, 8));
+    QCOMPARE(window->grid().colour(8, 8), Black);
+    // Each stroke and the click is one step.
+    window->undo();
+    window->undo();
+    QCOMPARE(blockOf(window->grid()).last(), QStringLiteral("11111111"));
+    window->undo();
+    QCOMPARE(blockOf(window->grid()).last(), QStringLiteral("00100000"));
+}
+
+void MainWindowTest::quickClicksOnTwoCellsToggleBoth()
+{
+    // The window system turns a quick second press anywhere into a double click.
+    QTest::mouseClick(view(), Qt::LeftButton, {}, GridView::cellRect(224).center());
+    QTest::mouseDClick(view(), Qt::LeftButton, {}, GridView::cellRect(225).center());
+    QTest::mouseRelease(view(), Qt::LeftButton, {}, GridView::cellRect(225).center());
+    QCOMPARE(blockOf(window->grid()).last(), QStringLiteral("00000011"));
+}
+
+void MainWindowTest::undoAndRedoRetraceEveryKindOfStep()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.spr"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("0203101010\r\n");
+    out.close();
+    platform->fileAnswers.push_back(file);
+    platform->clipboard = QStringLiteral(".db $A0\n.db $0F");
+    const std::function<void()> steps[] = {
+        [&] { window->clickCell(225); }, [&] { columnSlider()->setValue(5); },
+        [&] { window->Invert(); },       [&] { window->transform(SpriteTransform::ShiftLeft); },
+        [&] { window->FillBlack(); },    [&] { window->ClearSprite(); },
+        [&] { window->OpenSprite(); },   [&] { window->pasteCode(); },
+        [&] { window->NewSprite(); },
+    };
+    QList<Shown> states{shown()};
+    for (const auto& step : steps) {
+        step();
+        states << shown();
+        QVERIFY(!(states.last() == states[states.size() - 2]));
+    }
+    QCOMPARE(window->history().undoCount(), std::size_t(std::size(steps)));
+    for (qsizetype i = states.size() - 2; i >= 0; --i) {
+        window->undo();
+        QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
+    }
+    QVERIFY(!action("undo")->isEnabled());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    for (qsizetype i = 1; i < states.size(); ++i) {
+        QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+        QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
+    }
+    // A command that changes nothing is no step.
+    window->NewSprite();
+    QCOMPARE(window->history().undoCount(), std::size_t(std::size(steps)));
+    // A slider drag is one step, however many positions it passes.
+    rowSlider()->setSliderDown(true);
+    for (int position : {7, 3, 1})
+        rowSlider()->setSliderPosition(position);
+    rowSlider()->setSliderDown(false);
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(label(), QStringLiteral("8 x 8"));
+}
+
+void MainWindowTest::transformsOfTheGridMenu()
+{
+    QMenu* menu = child<QMenu>("gridMenu");
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text().remove(QLatin1Char('&'));
+    QCOMPARE(texts,
+             QStringList({"Undo", "Redo", "Flip Horizontal", "Flip Vertical", "Rotate 90\u00B0",
+                          "Shift Left", "Shift Right", "Shift Up", "Shift Down", "Paste Code"}));
+    setSize(13, 14);
+    window->clickCell(SpriteGrid::indexOf(14, 13));
+    window->clickCell(1);
+    QVERIFY(!action("rotate")->isEnabled());
+    action("flipHorizontal")->trigger();
+    QCOMPARE(blockOf(window->grid()), QStringList({"001", "000"}));
+    QCOMPARE(code(), QStringLiteral("\t.db\t%001\r\n\t.db\t%000"));
+    QCOMPARE(window->grid().colour(1), Black);
+    setSize(13, 13);
+    QVERIFY(action("rotate")->isEnabled());
+    action("rotate")->trigger();
+    QCOMPARE(blockOf(window->grid()), QStringList({"000", "000", "010"}));
+}
+
+void MainWindowTest::pasteCode_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("expectedLabel");
+    QTest::addColumn<QString>("expectedCode");
+    QTest::newRow("editor's code") << "\t.db\t%101\r\n\t.db\t%011"
+                                   << "2 x 3"
+                                   << "\t.db\t%101\r\n\t.db\t%011";
+    QTest::newRow("hex bytes, 12 wide") << "sprite:\n .db $FF,$F0 ; top"
+                                        << "1 x 12"
+                                        << "\t.db\t%111111111111";
+    QTest::newRow("no sprite") << "ld a,(hl)"
+                               << "8 x 8" << QString();
+}
+
+void MainWindowTest::pasteCode()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(QString, expectedLabel);
+    QFETCH(QString, expectedCode);
+    const QString before = code();
+    platform->clipboard = clipboard;
+    view()->setFocus();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(label(), expectedLabel);
+    QCOMPARE(code(), expectedCode.isNull() ? before : expectedCode);
+    QCOMPARE(platform->messages.size(), expectedCode.isNull() ? 1 : 0);
+    QCOMPARE(window->text2(), std::string());
+}
+
+void MainWindowTest::assemblerReadyCopies()
+{
+    setSize(4, 14);
+    for (int column : {4, 6, 15})
+        window->clickCell(SpriteGrid::indexOf(14, column));
+    const QString before = code();
+    std::unique_ptr<QMenu> menu(child<CodeBox>("source")->createContextMenu());
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        texts << a->text();
+    QVERIFY2(texts.filter(QStringLiteral("Copy")).size() == 3, qPrintable(texts.join('|')));
+    QVERIFY(texts.contains(QStringLiteral("Copy as Assembler Bytes")));
+    QVERIFY(texts.contains(QStringLiteral("Copy as Hex Bytes")));
+    action("copyAssemblerBytes")->trigger();
+    action("copyHexBytes")->trigger();
+    QCOMPARE(platform->clipboardTexts,
+             QStringList({"\t.db\t%10100000,%00010000\r\n\t.db\t%00000000,%00000000",
+                          "\t.db\t$A0,$10\r\n\t.db\t$00,$00"}));
+    QCOMPARE(code(), before);
+}
+
+void MainWindowTest::selectionCopiesWithCrLf()
+{
+    setSize(13, 14);
+    auto* box = child<CodeBox>("source");
+    box->selectAll();
+    box->copy();
+    QCOMPARE(QApplication::clipboard()->text(), code());
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\t.db\t%000\r\n\t.db\t%000"));
+}
+
+void MainWindowTest::expectedShortcuts_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("request");
+    QTest::newRow("Ctrl+O opens") << QKeySequence(Qt::CTRL | Qt::Key_O) << "open";
+    QTest::newRow("Ctrl+S saves the sprite") << QKeySequence(Qt::CTRL | Qt::Key_S) << "save";
+    QTest::newRow("Ctrl+P prints") << QKeySequence(Qt::CTRL | Qt::Key_P) << "print";
+    QTest::newRow("Ctrl+N is New") << QKeySequence(Qt::CTRL | Qt::Key_N) << "new";
+    QTest::newRow("F1 is the help") << QKeySequence(Qt::Key_F1) << "help";
+}
+
+void MainWindowTest::expectedShortcuts()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, request);
+    QSignalSpy help(window.get(), &MainWindow::helpRequested);
+    window->clickCell(225);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keySequence(window.get(), keys);
+    const QMap<QString, bool> seen{{"open", platform->openRequests.size() == 1},
+                                   {"save", platform->saveRequests.size() == 1},
+                                   {"print", platform->printerRequests == 1},
+                                   {"new", code().count(QLatin1Char('1')) == 0},
+                                   {"help", help.count() == 1}};
+    for (auto it = seen.begin(); it != seen.end(); ++it)
+        QCOMPARE(it.value(), it.key() == request);
+    // The menus show no new shortcuts.
+    QCOMPARE(action("open")->shortcut(), QKeySequence());
+}
+
+void MainWindowTest::opensDroppedSpritesAndPictures()
+{
+    QTemporaryDir dir;
+    const QString sprite = dir.filePath(QStringLiteral("s.spr"));
+    QFile file(sprite);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("0102"
+               "10\r\n");
+    file.close();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(sprite)});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    // Straight to the window: the application drops a drop that no drag began.
+    static_cast<QObject*>(window.get())->event(&drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(code(), QStringLiteral("\t.db\t%10"));
+    QCOMPARE(window->text2(), std::string("010210\r\n"));
+
+    QImage picture(3, 1, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    picture.setPixel(1, 0, qRgb(0, 0, 0));
+    const QString png = dir.filePath(QStringLiteral("p.png"));
+    QVERIFY(picture.save(png));
+    window->openFile(png);
+    QCOMPARE(code(), QStringLiteral("\t.db\t%010"));
+    QVERIFY(picture.scaled(16, 1).save(png));
+    window->openFile(png);
+    QCOMPARE(code(), QStringLiteral("\t.db\t%010"));
+    QCOMPARE(platform->messages.size(), 1);
+    QVERIFY(platform->messages.constFirst().text.contains(png));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,4 +1,7 @@
 #include "spritegrid.h"
+#include "spritehistory.h"
+#include "spritepatterns.h"
+#include "spritetransforms.h"
 
 #include <QtTest>
 
@@ -13,6 +16,10 @@ private slots:
     void startsWhiteAtEightByEight();
     void refusesPositionsOutsideRange_data();
     void refusesPositionsOutsideRange();
+    void transformsMoveOnlyTheBlock_data();
+    void transformsMoveOnlyTheBlock();
+    void historyUndoesAndRedoesInOrder();
+    void historyKeepsItsDepth();
 };
 
 void SpriteGridTest::indexRule_data()
@@ -47,7 +54,8 @@ void SpriteGridTest::startsWhiteAtEightByEight()
     QCOMPARE(grid.width(), 8);
     QCOMPARE(grid.height(), 8);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-        QCOMPARE(grid.isShown(index), SpriteGrid::rowOf(index) >= 8 && SpriteGrid::columnOf(index) >= 8);
+        QCOMPARE(grid.isShown(index),
+                 SpriteGrid::rowOf(index) >= 8 && SpriteGrid::columnOf(index) >= 8);
 }
 
 void SpriteGridTest::refusesPositionsOutsideRange_data()
@@ -70,6 +78,85 @@ void SpriteGridTest::refusesPositionsOutsideRange()
     QCOMPARE(grid.columnPosition(), 3);
     QCOMPARE(grid.rowPosition(), 12);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(position == 0 ? 0 : 226));
+}
+
+Q_DECLARE_METATYPE(SpriteTransform)
+
+void SpriteGridTest::transformsMoveOnlyTheBlock_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<SpriteTransform>("transform");
+    QTest::addColumn<QStringList>("after");
+    const QStringList wide{"1100", "0001", "0100"};
+    QTest::newRow("flip horizontal")
+        << wide << SpriteTransform::FlipHorizontal << QStringList{"0011", "1000", "0010"};
+    QTest::newRow("flip vertical")
+        << wide << SpriteTransform::FlipVertical << QStringList{"0100", "0001", "1100"};
+    QTest::newRow("shift left wraps")
+        << wide << SpriteTransform::ShiftLeft << QStringList{"1001", "0010", "1000"};
+    QTest::newRow("shift right wraps")
+        << wide << SpriteTransform::ShiftRight << QStringList{"0110", "1000", "0010"};
+    QTest::newRow("shift up wraps")
+        << wide << SpriteTransform::ShiftUp << QStringList{"0001", "0100", "1100"};
+    QTest::newRow("shift down wraps")
+        << wide << SpriteTransform::ShiftDown << QStringList{"0100", "1100", "0001"};
+    QTest::newRow("no rotation when not square")
+        << wide << SpriteTransform::RotateClockwise << wide;
+    QTest::newRow("rotate clockwise")
+        << QStringList{"110", "000", "001"} << SpriteTransform::RotateClockwise
+        << QStringList{"001", "001", "100"};
+    QTest::newRow("one pixel") << QStringList{"1"} << SpriteTransform::ShiftDown
+                               << QStringList{"1"};
+}
+
+void SpriteGridTest::transformsMoveOnlyTheBlock()
+{
+    QFETCH(QStringList, before);
+    QFETCH(SpriteTransform, transform);
+    QFETCH(QStringList, after);
+    SpriteGrid grid = spriteOf(before);
+    grid.setColour(1, Black);
+    grid.setColour(SpriteGrid::indexOf(15, grid.columnPosition() - 1), Black);
+    const SpriteGrid original = grid;
+    transformSprite(grid, transform);
+    QCOMPARE(blockOf(grid), after);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+        if (!grid.isShown(index))
+            QCOMPARE(grid.colour(index), original.colour(index));
+    QCOMPARE(grid.width(), original.width());
+    QCOMPARE(grid.height(), original.height());
+}
+
+void SpriteGridTest::historyUndoesAndRedoesInOrder()
+{
+    SpriteHistory history;
+    SpriteState a, b, c;
+    b.colours[0] = Black;
+    c.columnPosition = 3;
+    history.record(a);
+    history.record(b);
+    QVERIFY(history.undo(c) == b);
+    QVERIFY(history.undo(b) == a);
+    QVERIFY(!history.undo(a));
+    QVERIFY(history.redo(a) == b);
+    QVERIFY(history.redo(b) == c);
+    QVERIFY(!history.redo(c));
+    history.undo(c);
+    history.record(a);
+    QVERIFY(!history.canRedo());
+}
+
+void SpriteGridTest::historyKeepsItsDepth()
+{
+    SpriteHistory history(3);
+    for (int i = 1; i <= 5; ++i) {
+        SpriteState state;
+        state.rowPosition = i;
+        history.record(state);
+    }
+    QCOMPARE(history.undoCount(), std::size_t(3));
+    QCOMPARE(history.undo({})->rowPosition, 5);
+    QVERIFY(SpriteHistory::DefaultDepth >= 1000);
 }
 
 QTEST_APPLESS_MAIN(SpriteGridTest)

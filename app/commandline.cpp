@@ -1,0 +1,52 @@
+#include "commandline.h"
+
+namespace quillox
+{
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    CommandLine line;
+    bool optionsEnd = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (!optionsEnd && (argument == QLatin1String("--help") || argument == QLatin1String("-h")))
+            return {CommandLine::Action::Help, {}, {}};
+        if (!optionsEnd && argument == QLatin1String("--version"))
+            return {CommandLine::Action::Version, {}, {}};
+        if (!optionsEnd && argument == QLatin1String("--")) {
+            optionsEnd = true;
+        } else if (!optionsEnd && argument.startsWith(QLatin1Char('-'))) {
+            if (line.error.isEmpty())
+                line.error = QStringLiteral("unknown option \"%1\"").arg(argument);
+        } else if (!line.file.isEmpty()) {
+            if (line.error.isEmpty())
+                line.error = QStringLiteral("only one file can be opened");
+        } else {
+            line.file = argument;
+        }
+    }
+    if (!line.error.isEmpty())
+        line.action = CommandLine::Action::UsageError;
+    return line;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: quillox [FILE]\n"
+        "Quillox, an editor for monochrome sprites of up to 15 x 15 pixels that shows\n"
+        "each sprite as Z80 assembly code.\n"
+        "\n"
+        "FILE, a sprite file (.spr) or a picture of at most 15 x 15 pixels, is opened\n"
+        "in the editor once the splash window's OK is pressed.\n"
+        "\n"
+        "  -h, --help     show this help and exit\n"
+        "      --version  show the version and exit\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("quillox " QUILLOX_VERSION "\n");
+}
+
+} // namespace quillox

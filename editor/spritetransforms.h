@@ -1,0 +1,24 @@
+#pragma once
+
+#include "spritegrid.h"
+
+namespace quillox
+{
+
+// Whole-sprite moves of the active block. Hidden cells keep their colours.
+enum class SpriteTransform {
+    FlipHorizontal,
+    FlipVertical,
+    RotateClockwise, // square sprites only
+    ShiftLeft,       // the shifts wrap around the block's edges
+    ShiftRight,
+    ShiftUp,
+    ShiftDown,
+};
+
+bool canTransform(const SpriteGrid& grid, SpriteTransform transform);
+
+// Moves the active block's colours; does nothing when canTransform() is false.
+void transformSprite(SpriteGrid& grid, SpriteTransform transform);
+
+} // namespace quillox

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "spritegrid.h"
+
+#include <QStringList>
+
+// Sprites written as rows of '0' (white) and '1' (black), for tests that
+// compare whole pixel patterns.
+inline quillox::SpriteGrid spriteOf(const QStringList& rows)
+{
+    using quillox::SpriteGrid;
+    SpriteGrid grid;
+    grid.setRowPosition(SpriteGrid::Side + 1 - int(rows.size()));
+    grid.setColumnPosition(SpriteGrid::Side + 1 - int(rows.value(0).size()));
+    grid.updateShownFlags();
+    for (int row = 0; row < rows.size(); ++row)
+        for (int column = 0; column < rows[row].size(); ++column)
+            if (rows[row][column] == QLatin1Char('1'))
+                grid.setColour(grid.rowPosition() + row, grid.columnPosition() + column,
+                               quillox::Black);
+    return grid;
+}
+
+inline QStringList blockOf(const quillox::SpriteGrid& grid)
+{
+    QStringList rows;
+    for (int row = grid.rowPosition(); row <= quillox::SpriteGrid::Side; ++row) {
+        QString line;
+        for (int column = grid.columnPosition(); column <= quillox::SpriteGrid::Side; ++column)
+            line += grid.isClear(quillox::SpriteGrid::indexOf(row, column)) ? '0' : '1';
+        rows << line;
+    }
+    return rows;
+}
