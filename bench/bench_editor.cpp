@@ -1,6 +1,7 @@
 // Budgets: the 15 x 15 code text, a cell click until the code box holds the
-// new text, Invert on 15 x 15 with its progress repaints, and opening a
-// sprite file through the window. Run offscreen.
+// new text, Invert on 15 x 15 with its progress repaints, opening a sprite
+// file through the window, undo and redo, a transform, a paste and one move
+// of a drag stroke. Run offscreen.
 #include "codebox.h"
 #include "gridview.h"
 #include "mainwindow.h"
@@ -135,6 +136,88 @@ BENCHMARK(OpenSparse2GiB)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(20)
     ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// Undo and redo in turn on a 15 x 15 sprite, each until the code box holds
+// the restored text, the grid's repaint included.
+void UndoOrRedo15x15(benchmark::State& state)
+{
+    ShownWindow shown;
+    shown.window.FillBlack();
+    bool undo = true;
+    for (auto _ : state) {
+        undo ? shown.window.undo() : shown.window.redo();
+        undo = !undo;
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(UndoOrRedo15x15)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+void FlipHorizontal15x15(benchmark::State& state)
+{
+    ShownWindow shown;
+    for (int index = 1; index <= SpriteGrid::CellCount; index += 4)
+        shown.window.clickCell(index);
+    for (auto _ : state) {
+        shown.window.transform(SpriteTransform::FlipHorizontal);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(FlipHorizontal15x15)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// Two different 15-row sprites of two bytes a row, pasted in turn.
+void PasteCode15x15(benchmark::State& state)
+{
+    ShownWindow shown;
+    const QString texts[] = {QStringLiteral("sprite:\n") +
+                                 QStringLiteral("\t.db\t$A5,$5A ; row\n").repeated(15),
+                             QStringLiteral("\t.db\t%111100001111000\r\n").repeated(15)};
+    int next = 0;
+    for (auto _ : state) {
+        shown.platform.clipboard = texts[next];
+        next = 1 - next;
+        shown.window.pasteCode();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(PasteCode15x15)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// One move of a stroke onto a cell of the other colour: the cell is painted,
+// the code rebuilt and the grid repainted.
+void DragMoveToNewCell(benchmark::State& state)
+{
+    ShownWindow shown;
+    auto* view = shown.window.findChild<GridView*>(QStringLiteral("Shape1"));
+    int cell = 1;
+    const auto centre = [](int index) { return GridView::cellRect(index).center(); };
+    for (auto _ : state) {
+        if (cell == 1) {
+            // A new stroke over the whole field, which turns the colours over.
+            state.PauseTiming();
+            QTest::mouseRelease(view, Qt::LeftButton, {}, centre(SpriteGrid::CellCount));
+            QTest::mousePress(view, Qt::LeftButton, {}, centre(1));
+            QApplication::processEvents();
+            state.ResumeTiming();
+            cell = 2;
+        }
+        QTest::mouseMove(view, centre(cell));
+        QApplication::processEvents();
+        cell = cell == SpriteGrid::CellCount ? 1 : cell + 1;
+    }
+    QTest::mouseRelease(view, Qt::LeftButton, {}, centre(SpriteGrid::CellCount));
+}
+BENCHMARK(DragMoveToNewCell)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "aboutwindow.h"
 #include "applicationshell.h"
+#include "commandline.h"
 #include "exitlog.h"
 #include "helpwindow.h"
 #include "mainwindow.h"
@@ -393,6 +394,46 @@ private slots:
         QVERIFY(box->isReadOnly());
         QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(box->toPlainText().toLatin1(), QByteArray(text).replace("\r\n", "\n"));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("file");
+        using Action = CommandLine::Action;
+        QTest::newRow("nothing") << QStringList() << int(Action::Run) << "";
+        QTest::newRow("a file") << QStringList{"a.spr"} << int(Action::Run) << "a.spr";
+        QTest::newRow("help wins") << QStringList{"-x", "--help"} << int(Action::Help) << "";
+        QTest::newRow("version") << QStringList{"--version", "a"} << int(Action::Version) << "";
+        QTest::newRow("unknown option") << QStringList{"--bytes"} << int(Action::UsageError) << "";
+        QTest::newRow("two files") << QStringList{"a", "b"} << int(Action::UsageError) << "a";
+        QTest::newRow("a file named like an option")
+            << QStringList{"--", "-a.spr"} << int(Action::Run) << "-a.spr";
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, file);
+        const CommandLine line = parseCommandLine(QStringList{"quillox"} + arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.file, file);
+        QCOMPARE(line.error.isEmpty(), action != int(CommandLine::Action::UsageError));
+    }
+
+    void fileOfTheCommandLineOpensAfterOk()
+    {
+        const QString path = dir_->filePath(QStringLiteral("s.spr"));
+        writeFile(path, "0102"
+                        "01\r\n");
+        shell_ = std::make_unique<ApplicationShell>(*platform_);
+        shell_->start(path);
+        QVERIFY(!shell_->mainWindow());
+        pressOk();
+        QCOMPARE(shell_->mainWindow()->codeText(), QStringLiteral("\t.db\t%01"));
+        QCOMPARE(shell_->mainWindow()->commonDialog1().fileName, path);
     }
 
 private:

@@ -129,7 +129,10 @@ void CodeExportTest::saveCodeProposesSameNameEveryTime()
         QCOMPARE(request.fileName, QStringLiteral("code00.z80"));
         QCOMPARE(request.filter, QStringLiteral("Z80-filez|*.z80"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("z80"));
+        // The dialog shows "Z80-filez" alone; the sprite filter's label names its pattern.
+        QVERIFY(hidesFilterPattern(request.filter));
     }
+    QVERIFY(!hidesFilterPattern(QStringLiteral("Quillox (*.spr)|*.spr")));
     // The sprite dialog keeps its own state.
     QCOMPARE(window->commonDialog1().fileName, QString());
 }
