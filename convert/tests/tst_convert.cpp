@@ -114,6 +114,29 @@ private slots:
         QCOMPARE(described(runProgram(arguments)), described(run));
     }
 
+    void byteRadix_data()
+    {
+        QTest::addColumn<int>("radix");
+        QTest::addColumn<QByteArray>("code");
+        QTest::newRow("binary") << int(ByteRadix::Binary)
+                                << QByteArray(
+                                       "\t.db\t%11111111,%11110000\r\n\t.db\t%00000000,%00010000");
+        QTest::newRow("hex") << int(ByteRadix::Hex)
+                             << QByteArray("\t.db\t$FF,$F0\r\n\t.db\t$00,$10");
+        QTest::newRow("decimal") << int(ByteRadix::Decimal)
+                                 << QByteArray("\t.db\t255,240\r\n\t.db\t0,16");
+    }
+
+    void byteRadix()
+    {
+        QFETCH(int, radix);
+        QFETCH(QByteArray, code);
+        std::string reason;
+        const auto grid = parseSpriteFile("0212111111111111000000000001", reason);
+        QVERIFY(grid);
+        QCOMPARE(QByteArray::fromStdString(spriteByteCode(*grid, ByteRadix(radix))), code);
+    }
+
     void labels()
     {
         const std::string a = write("3 sword-x.spr", "01010\r\n");
