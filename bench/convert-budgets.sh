@@ -1,6 +1,7 @@
 #!/bin/sh
 # The converter's budgets: 10,000 sprite files in one call (at most 1 s, memory
-# flat), and the start-up of --version beside a hello world linked against
+# flat), a 1200 x 1200 sheet of 8 x 8 tiles with masks and labels (22,500
+# sprites, at most 1 s, memory flat in the number of tiles), and the start-up of --version beside a hello world linked against
 # Qt Core, measured in the same run (at most 1.5 times as long).
 #
 # usage: bench/convert-budgets.sh [BUILD_DIR]   (needs hyperfine)
@@ -22,7 +23,38 @@ for n in range(10000):
         f.write("%02d%02d%s\r\n" % (height, width, cells))
 PY
 
+# Sheets of 8 x 8 tiles of black, white and transparent pixels, 1200 x 1200
+# and 80 x 80 pixels.
+python3 - "$work" <<'PY'
+import random, struct, sys, zlib
+random.seed(2)
+colours = [b"\0\0\0\xff", b"\xff\xff\xff\xff", b"\0\0\0\0"]
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+for side in (1200, 80):
+    rows = b"".join(b"\0" + b"".join(random.choice(colours) for _ in range(side))
+                    for _ in range(side))
+    with open("%s/sheet%d.png" % (sys.argv[1], side), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(rows, 6)) + chunk(b"IEND", b""))
+PY
+
 cd "$work"
+echo "== a 1200 x 1200 sheet of 8 x 8 tiles, --mask --bytes --label ($(wc -c <sheet1200.png) bytes)"
+sheet="--tile=8x8 --mask --bytes --label"
+hyperfine -N --warmup 2 --runs 10 --export-json sheet.json \
+    -n "22,500 tiles, -o sheet.inc" "$convert $sheet -o sheet.inc sheet1200.png" \
+    -n "22,500 tiles, standard output" "$convert $sheet sheet1200.png"
+# shellcheck disable=SC2086
+/usr/bin/time -f "max resident, 22,500 tiles of the 1200 x 1200 sheet: %M KiB" \
+    "$convert" $sheet -o sheet.inc sheet1200.png
+# shellcheck disable=SC2086
+/usr/bin/time -f "max resident, the first 100 tiles of the 1200 x 1200 sheet: %M KiB" \
+    "$convert" $sheet --tiles=100 -o sheet.inc sheet1200.png
+# shellcheck disable=SC2086
+/usr/bin/time -f "max resident, 100 tiles of an 80 x 80 sheet: %M KiB" \
+    "$convert" $sheet -o sheet.inc sheet80.png
+
 files=$(echo s*.spr)
 echo "== 10,000 sprite files in one call"
 # shellcheck disable=SC2086 # the file names are split on purpose
@@ -42,6 +74,9 @@ hyperfine -N --warmup 20 --runs 500 --export-json start.json "$hello" "$convert 
 python3 - <<'PY'
 import json
 many = [r["median"] for r in json.load(open("many.json"))["results"]]
+sheet = [r["median"] for r in json.load(open("sheet.json"))["results"]]
+print("1200 x 1200 sheet: -o %.0f ms, standard output %.0f ms (budget 1000 ms)"
+      % (sheet[0] * 1e3, sheet[1] * 1e3))
 hello, version = (r["median"] for r in json.load(open("start.json"))["results"])
 print("10,000 files: -o %.0f ms, standard output %.0f ms (budget 1000 ms)"
       % (many[0] * 1e3, many[1] * 1e3))

@@ -1,15 +1,13 @@
 #include "converter.h"
 
-#include "filewrite.h"
 #include "imagemodule.h"
+#include "outputfile.h"
 #include "spritecode.h"
 #include "spritefile.h"
 #include "spriteformats.h"
 
-#include <QFile>
-#include <QString>
-
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,33 +24,90 @@ namespace
 
 constexpr char Usage[] =
     "Usage: quillox-convert [OPTION]... FILE...\n"
-    "Converts Quillox sprites between sprite files (.spr), Z80 code and pictures.\n"
+    "Converts Quillox sprites between sprite files (.spr), Z80 code and pictures,\n"
+    "and turns pictures and sprite sheets into data for Z80 assemblers.\n"
     "\n"
     "Each FILE is a sprite file, code text as the editor shows it, or a picture\n"
     "(PNG or any format Qt reads) of at most 15 x 15 pixels, in which pixels of\n"
-    "exactly white colour are clear and all others set; alpha is ignored, so a\n"
-    "transparent pixel is clear only when its colour is white. The kind is told\n"
-    "by the content: a digit first is a sprite file, a TAB code, else a picture.\n"
+    "exactly white colour are clear and all others set; alpha is ignored unless\n"
+    "--mask is given. The kind is told by the content: a digit first is a sprite\n"
+    "file, a TAB code, else a picture. '-' reads standard input.\n"
     "\n"
+    "Output:\n"
     "  --to=code        code as the editor saves it, one .db line per row (default)\n"
+    "                   Example: quillox-convert -o sword.z80 sword.spr\n"
     "  --bytes          code for an assembler: rows padded to whole bytes, the\n"
     "                   leftmost pixel in bit 7 (the same as --to=bytes)\n"
-    "  --to=spr         a sprite file (one FILE only)\n"
-    "  --to=png         a PNG picture, one pixel per cell (one FILE only)\n"
-    "  --label[=NAME]   put a label before each sprite's code: NAME, NAME_2, ...\n"
-    "                   or, without NAME, the file's name made an identifier\n"
+    "                   Example: --bytes sword.spr gives  .db %10100000\n"
+    "  --to=spr         a sprite file (one FILE only):  --to=spr -o s.spr s.png\n"
+    "  --to=png         a PNG picture, one pixel per cell (one FILE only):\n"
+    "                   --to=png -o s.png s.spr\n"
     "  -o, --output=OUT write to OUT instead of standard output; OUT is replaced\n"
-    "                   only when every FILE converted\n"
-    "  --help           show this help and exit\n"
-    "  --version        show the version and exit\n"
+    "                   only when every FILE converted. '-', /dev/stdout and\n"
+    "                   other names of standard output write to the stream.\n"
+    "                   Example: --bytes -o sprites.inc *.spr\n"
+    "\n"
+    "Labels:\n"
+    "  --label[=NAME]   put a label before each sprite's code: NAME, NAME_2, ...\n"
+    "                   or, without NAME, the file's name made an identifier:\n"
+    "                   --label sword.spr  gives  sword:\n"
+    "  --label-suffix[=TEXT]  add TEXT to every label, or without TEXT the\n"
+    "                   sprite's size:  --label=hero --label-suffix  gives hero_8x8\n"
+    "  --equ            before each FILE's sprites, its size for programs that\n"
+    "                   take it by name:  hero_HEIGHT .equ 8  and  hero_WIDTH .equ 1\n"
+    "                   (bytes per row; 'hero_HEIGHT: equ 8' for db and defb)\n"
+    "\n"
+    "Sprite sheets:\n"
+    "  --tile=WxH       cut each picture into tiles of W x H pixels (1 to 15 each),\n"
+    "                   left to right, top to bottom, labelled NAME_0, NAME_1, ...;\n"
+    "                   the picture must be a whole number of tiles, at most\n"
+    "                   4096 x 4096 pixels and 16 MiB. A sprite file is one tile.\n"
+    "                   Example: --tile=8x8 --label=tiles sheet.png\n"
+    "  --tiles=N        stop after the first N tiles of each picture:\n"
+    "                   --tile=8x8 --tiles=4 sheet.png\n"
+    "\n"
+    "Byte code (each of these selects --bytes):\n"
+    "  --radix=bin|hex|dec  bytes as %10100000 (default), $A0 or 160\n"
+    "  --directive=D    .db (default), db, defb or .byte:  --directive=defb\n"
+    "  --header         a line with the height and the bytes per row before each\n"
+    "                   sprite's rows:  .db 8,1\n"
+    "  --mask           a mask for each sprite from the picture's transparency\n"
+    "                   (alpha below 128); transparent pixels are clear in the\n"
+    "                   sprite. Sprite files and code have no transparency.\n"
+    "                   Example: --mask --label=ship ship.png\n"
+    "  --mask-colour=RRGGBB  the pixels of this colour are the transparent ones\n"
+    "                   (implies --mask):  --mask-colour=FF00FF\n"
+    "  --mask-order=before|after|interleaved  the mask's rows before the\n"
+    "                   sprite's (default), after them, or row by row, each mask\n"
+    "                   row first:  --mask --mask-order=interleaved\n"
+    "  --mask-polarity=and|or  AND masks (default) are 0 where the sprite is\n"
+    "                   opaque and 1 where the screen shows through, as the\n"
+    "                   routines that AND the mask then OR the sprite take them;\n"
+    "                   OR masks are the inverse. Padding shows the screen:\n"
+    "                   --mask --mask-polarity=or\n"
+    "  --shades=3|4     grey levels from the luminance, written as two planes per\n"
+    "                   sprite, the dark one first, labelled NAME_dark and\n"
+    "                   NAME_light. With 4 shades black sets both planes, dark\n"
+    "                   grey the dark one, light grey the light one, white none;\n"
+    "                   with 3 shades grey sets the dark plane:  --shades=4\n"
+    "\n"
+    "  --help           show this help and exit:  quillox-convert --help\n"
+    "  --version        show the version and exit:  quillox-convert --version\n"
+    "\n"
+    "Example, a masked sheet for GNU as:\n"
+    "  quillox-convert --tile=8x8 --mask --label=tiles -o tiles.inc sheet.png\n"
     "\n"
     "Sprite files must be exact: two size fields 01 to 15, height x width digits\n"
     "0 or 1, then CR LF, LF or nothing. Code must be TAB .db TAB % lines of one\n"
-    "width. Inputs over 64 KiB and files that are not regular files are refused.\n"
-    "On standard output, the sprites before a FILE that fails are already written.\n"
+    "width. Inputs over 64 KiB (16 MiB with --tile) and files that are not\n"
+    "regular files are refused. On standard output, the sprites before a FILE\n"
+    "that fails are already written.\n"
     "\n"
     "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
     "2 wrong usage.\n";
+
+// A sheet may be far larger than a sprite file.
+constexpr std::size_t MaxSheetRead = 16 * 1024 * 1024;
 
 enum class Target { Code, Bytes, SpriteFile, Png };
 
@@ -61,6 +116,13 @@ struct Options {
     bool targetChosen = false;
     bool label = false;
     std::string labelName;
+    std::string labelSuffix;
+    bool sizeSuffix = false;
+    bool equ = false;
+    PictureRequest picture;
+    ByteStyle style;
+    // The options that need byte code, for the message when another is chosen.
+    std::string byteOption;
     std::optional<std::string> output;
     std::vector<std::string> inputs;
     bool help = false;
@@ -80,18 +142,127 @@ bool chooseTarget(Options& options, Target target)
     return true;
 }
 
-std::optional<UsageError> parseTarget(Options& options, const std::string& name)
+template <typename Value>
+std::optional<UsageError> choose(const std::string& option, const std::string& name,
+                                 std::initializer_list<std::pair<const char*, Value>> choices,
+                                 Value& into)
 {
-    static const std::pair<const char*, Target> targets[] = {{"code", Target::Code},
-                                                             {"bytes", Target::Bytes},
-                                                             {"spr", Target::SpriteFile},
-                                                             {"png", Target::Png}};
-    for (const auto& [targetName, target] : targets)
-        if (name == targetName)
-            return chooseTarget(options, target)
-                       ? std::nullopt
-                       : std::optional<UsageError>({"choose one output format"});
-    return UsageError{"unknown output format '" + name + "' (code, bytes, spr or png)"};
+    std::string known;
+    for (const auto& [choiceName, value] : choices) {
+        if (name == choiceName) {
+            into = value;
+            return std::nullopt;
+        }
+        known += std::string(known.empty() ? "" : ", ") + choiceName;
+    }
+    return UsageError{"'" + name + "' is not a value of " + option + " (" + known + ")"};
+}
+
+bool parseNumber(const std::string& text, long long low, long long high, long long& number)
+{
+    if (text.empty() || text.size() > 10 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    number = std::stoll(text);
+    return number >= low && number <= high;
+}
+
+std::optional<UsageError> parseTile(Options& options, const std::string& size)
+{
+    const std::size_t x = size.find_first_of("xX");
+    long long width = 0;
+    long long height = 0;
+    if (x == std::string::npos || !parseNumber(size.substr(0, x), 1, 15, width) ||
+        !parseNumber(size.substr(x + 1), 1, 15, height))
+        return UsageError{"'" + size + "' is not a tile size WxH of 1 to 15 each"};
+    options.picture.tileWidth = static_cast<int>(width);
+    options.picture.tileHeight = static_cast<int>(height);
+    return std::nullopt;
+}
+
+std::optional<UsageError> parseColour(Options& options, std::string colour)
+{
+    if (!colour.empty() && colour[0] == '#')
+        colour.erase(0, 1);
+    if (colour.size() != 6 || !std::all_of(colour.begin(), colour.end(), [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c));
+        }))
+        return UsageError{"'" + colour + "' is not a colour RRGGBB"};
+    options.picture.maskColour = static_cast<Rgb>(std::stoul(colour, nullptr, 16));
+    options.picture.mask = true;
+    return std::nullopt;
+}
+
+// The options of the form --NAME=VALUE, and whether each needs byte code.
+std::optional<UsageError> parseValueOption(Options& options, const std::string& name,
+                                           const std::string& value)
+{
+    ByteStyle& style = options.style;
+    long long number = 0;
+    if (name == "--to") {
+        Target target = Target::Code;
+        auto error = choose<Target>(name, value,
+                                    {{"code", Target::Code},
+                                     {"bytes", Target::Bytes},
+                                     {"spr", Target::SpriteFile},
+                                     {"png", Target::Png}},
+                                    target);
+        if (!error && !chooseTarget(options, target))
+            error = UsageError{"choose one output format"};
+        return error;
+    }
+    if (name == "--label") {
+        options.label = true;
+        options.labelName = value;
+        if (!isAssemblerIdentifier(value))
+            return UsageError{"'" + value + "' is not a label an assembler takes"};
+        return std::nullopt;
+    }
+    if (name == "--label-suffix") {
+        options.labelSuffix = value;
+        options.sizeSuffix = false;
+        if (!isAssemblerIdentifier("a" + value))
+            return UsageError{"'" + value + "' cannot end a label"};
+        return std::nullopt;
+    }
+    if (name == "--output") {
+        options.output = value;
+        return std::nullopt;
+    }
+    if (name == "--tile")
+        return parseTile(options, value);
+    if (name == "--tiles") {
+        if (!parseNumber(value, 1, 1000000000, number))
+            return UsageError{"'" + value + "' is not a number of tiles"};
+        options.picture.maxTiles = number;
+        return std::nullopt;
+    }
+    // The rest need byte code.
+    options.byteOption = name;
+    if (name == "--radix")
+        return choose<ByteRadix>(
+            name, value,
+            {{"bin", ByteRadix::Binary}, {"hex", ByteRadix::Hex}, {"dec", ByteRadix::Decimal}},
+            style.radix);
+    if (name == "--directive")
+        return choose<std::string>(
+            name, value, {{".db", ".db"}, {"db", "db"}, {"defb", "defb"}, {".byte", ".byte"}},
+            style.directive);
+    if (name == "--mask-order")
+        return choose<MaskOrder>(name, value,
+                                 {{"before", MaskOrder::Before},
+                                  {"after", MaskOrder::After},
+                                  {"interleaved", MaskOrder::Interleaved}},
+                                 style.maskOrder);
+    if (name == "--mask-polarity")
+        return choose<MaskPolarity>(name, value,
+                                    {{"and", MaskPolarity::And}, {"or", MaskPolarity::Or}},
+                                    style.maskPolarity);
+    if (name == "--mask-colour" || name == "--mask-color")
+        return parseColour(options, value);
+    if (name == "--shades")
+        return choose<int>(name, value, {{"3", 3}, {"4", 4}}, style.shades);
+    return UsageError{"unknown option '" + name + "=" + value + "'"};
 }
 
 std::optional<UsageError> parseArguments(const std::vector<std::string>& arguments,
@@ -100,7 +271,7 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        const auto value = [&](std::size_t prefix) { return argument.substr(prefix); };
+        const std::size_t equals = argument.find('=');
         if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
             options.inputs.push_back(argument);
         } else if (argument == "--") {
@@ -112,25 +283,27 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
         } else if (argument == "--bytes") {
             if (!chooseTarget(options, Target::Bytes))
                 return UsageError{"choose one output format"};
-        } else if (argument.rfind("--to=", 0) == 0) {
-            if (auto error = parseTarget(options, value(5)))
-                return error;
         } else if (argument == "--label") {
             options.label = true;
             options.labelName.clear();
-        } else if (argument.rfind("--label=", 0) == 0) {
-            options.label = true;
-            options.labelName = value(8);
-            if (!isAssemblerIdentifier(options.labelName))
-                return UsageError{"'" + options.labelName + "' is not a label an assembler takes"};
+        } else if (argument == "--label-suffix") {
+            options.sizeSuffix = true;
+            options.labelSuffix.clear();
+        } else if (argument == "--equ") {
+            options.equ = true;
+        } else if (argument == "--header" || argument == "--mask") {
+            options.byteOption = argument;
+            (argument == "--mask" ? options.picture.mask : options.style.header) = true;
         } else if (argument == "-o" || argument == "--output") {
             if (++i == arguments.size())
                 return UsageError{"option '" + argument + "' needs a file name"};
             options.output = arguments[i];
-        } else if (argument.rfind("--output=", 0) == 0) {
-            options.output = value(9);
+        } else if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            if (auto error = parseValueOption(options, argument.substr(0, equals),
+                                              argument.substr(equals + 1)))
+                return error;
         } else if (argument.rfind("-o", 0) == 0) {
-            options.output = value(2);
+            options.output = argument.substr(2);
         } else {
             return UsageError{"unknown option '" + argument + "'"};
         }
@@ -138,8 +311,18 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
     return std::nullopt;
 }
 
-std::optional<UsageError> checkOptions(const Options& options)
+std::optional<UsageError> checkOptions(Options& options)
 {
+    if (!options.byteOption.empty()) {
+        if (options.targetChosen && options.target != Target::Bytes)
+            return UsageError{options.byteOption + " goes with byte code (--bytes) only"};
+        options.target = Target::Bytes;
+    }
+    if (options.picture.mask && options.style.maskOrder == MaskOrder::None)
+        options.style.maskOrder = MaskOrder::Before;
+    if (!options.picture.mask)
+        options.style.maskOrder = MaskOrder::None;
+    options.picture.shades = options.style.shades;
     const bool picture = options.target == Target::SpriteFile || options.target == Target::Png;
     if (options.inputs.empty())
         return UsageError{"no input files"};
@@ -147,6 +330,12 @@ std::optional<UsageError> checkOptions(const Options& options)
         return UsageError{"converting to a sprite file or a picture takes one FILE"};
     if (picture && options.label)
         return UsageError{"labels go with code output only"};
+    if (picture && options.picture.tileWidth != 0)
+        return UsageError{"a sheet goes to code output only"};
+    if (options.picture.maxTiles >= 0 && options.picture.tileWidth == 0)
+        return UsageError{"--tiles goes with --tile"};
+    if (options.equ && !options.label)
+        return UsageError{"--equ names the sizes after the labels: give --label too"};
     if (options.output && options.output->empty())
         return UsageError{"the output file name is empty"};
     return std::nullopt;
@@ -172,13 +361,13 @@ bool isRegularFile(int fd, std::string& reason)
     return false;
 }
 
-// Reads at most MaxSpriteFileRead bytes and one more to see a larger file.
-bool readBounded(int fd, std::string& bytes, std::string& reason)
+// Reads at most `limit` bytes and one more to see a larger input.
+bool readBounded(int fd, std::size_t limit, std::string& bytes, std::string& reason)
 {
     bytes.clear();
-    char chunk[4096];
-    while (bytes.size() <= MaxSpriteFileRead) {
-        const std::size_t wanted = std::min(sizeof chunk, MaxSpriteFileRead + 1 - bytes.size());
+    char chunk[65536];
+    while (bytes.size() <= limit) {
+        const std::size_t wanted = std::min(sizeof chunk, limit + 1 - bytes.size());
         const ssize_t got = ::read(fd, chunk, wanted);
         if (got == 0)
             return true;
@@ -189,39 +378,34 @@ bool readBounded(int fd, std::string& bytes, std::string& reason)
             return false;
         }
     }
-    reason = "it is larger than 64 KiB";
+    reason = limit == MaxSheetRead ? "it is larger than 16 MiB" : "it is larger than 64 KiB";
     return false;
 }
 
-// Opening does not wait on a named pipe; a device or folder is refused, so
-// that nothing endless such as /dev/zero is read.
-bool readInput(const std::string& path, std::string& bytes, std::string& reason)
+// Standard input is read as it comes, under the same bound. A file is opened
+// without waiting on a named pipe; a device or folder is refused, so that
+// nothing endless such as /dev/zero is read.
+bool readFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason)
 {
+    if (path == "-")
+        return readBounded(STDIN_FILENO, limit, bytes, reason);
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         reason = systemReason(errno);
         return false;
     }
-    const bool ok = isRegularFile(fd, reason) && readBounded(fd, bytes, reason);
+    const bool ok = isRegularFile(fd, reason) && readBounded(fd, limit, bytes, reason);
     ::close(fd);
     return ok;
 }
 
-std::optional<SpriteGrid> parseInput(const std::string& bytes, std::string& reason)
+std::string shownName(const std::string& path)
 {
-    if (!bytes.empty() && bytes[0] >= '0' && bytes[0] <= '9')
-        return parseSpriteFile(bytes, reason);
-    if (!bytes.empty() && bytes[0] == '\t')
-        return parseSpriteCode(bytes, reason);
-    if (bytes.empty()) {
-        reason = "it is empty";
-        return std::nullopt;
-    }
-    const ImageCodec* codec = loadImageCodec(reason);
-    return codec ? codec->spriteFromImage(bytes, reason) : std::nullopt;
+    return path == "-" ? "standard input" : path;
 }
 
-// Labels from NAME or the file names, made unique by a number.
+// Labels from NAME or the file names, made unique by a number. Only the base
+// of each FILE is kept, so memory does not grow with the tiles of a sheet.
 class Labeller
 {
 public:
@@ -229,7 +413,9 @@ public:
 
     std::string next(const std::string& path)
     {
-        const std::string base = name_.empty() ? labelForFile(path) : name_;
+        const std::string base = !name_.empty() ? name_
+                                 : path == "-"  ? std::string("stdin")
+                                                : labelForFile(path);
         std::string label = base;
         for (int n = 2; !used_.insert(label).second; ++n)
             label = base + "_" + std::to_string(n);
@@ -241,29 +427,99 @@ private:
     std::set<std::string> used_;
 };
 
-// Returns false, with the reason, when the output cannot be made.
-bool appendConverted(const Options& options, const SpriteGrid& grid, const std::string& label,
-                     std::string& out, std::string& reason)
+// Turns the sprites of one FILE into output pieces.
+class InputConverter
 {
-    switch (options.target) {
-    case Target::Code:
-    case Target::Bytes:
-        if (!label.empty())
-            out += label + ":\r\n";
-        out +=
-            codeFileBytes(options.target == Target::Code ? spriteCode(grid) : spriteByteCode(grid));
-        break;
-    case Target::SpriteFile:
-        out += spriteFileBytes(spriteFileText(grid));
-        break;
-    case Target::Png:
-        const ImageCodec* codec = loadImageCodec(reason);
-        if (!codec)
-            return false;
-        out += codec->pngOfSprite(grid);
-        break;
+public:
+    InputConverter(const Options& options, std::string base, const OutputStream& put)
+        : options_(options), base_(std::move(base)), put_(put)
+    {
     }
-    return true;
+
+    // False when the output cannot be made or written (writeFailed tells).
+    bool take(const SpritePixels& pixels)
+    {
+        piece_.clear();
+        std::string label;
+        if (options_.label) {
+            label = base_;
+            if (options_.picture.tileWidth != 0)
+                label += "_" + std::to_string(count_);
+            label += suffix(pixels);
+            if (count_ == 0 && options_.equ)
+                appendSizeConstants(piece_, base_ + suffix(pixels), pixels.width, pixels.height,
+                                    options_.style.directive);
+        }
+        ++count_;
+        switch (options_.target) {
+        case Target::Code:
+            if (!label.empty())
+                piece_ += label + ":\r\n";
+            piece_ += codeFileBytes(spriteCode(spriteOfPixels(pixels)));
+            break;
+        case Target::Bytes:
+            appendByteCode(piece_, pixels, options_.style, label);
+            break;
+        case Target::SpriteFile:
+            piece_ = spriteFileBytes(spriteFileText(spriteOfPixels(pixels)));
+            break;
+        case Target::Png:
+            const ImageCodec* codec = loadImageCodec(reason);
+            if (!codec)
+                return false;
+            piece_ = codec->pngOfSprite(spriteOfPixels(pixels));
+            break;
+        }
+        writeFailed = !put_(piece_);
+        return !writeFailed;
+    }
+
+    std::string reason;
+    bool writeFailed = false;
+
+private:
+    std::string suffix(const SpritePixels& pixels) const
+    {
+        return options_.sizeSuffix
+                   ? "_" + std::to_string(pixels.width) + "x" + std::to_string(pixels.height)
+                   : options_.labelSuffix;
+    }
+
+    const Options& options_;
+    std::string base_;
+    const OutputStream& put_;
+    std::string piece_;
+    long long count_ = 0;
+};
+
+// Converts the bytes of one FILE; false with the reason when they are no
+// sprite, or when the output failed (converter.writeFailed).
+bool convertBytes(const Options& options, const std::string& bytes, InputConverter& converter)
+{
+    const bool spriteFile = !bytes.empty() && bytes[0] >= '0' && bytes[0] <= '9';
+    const bool code = !bytes.empty() && bytes[0] == '\t';
+    if (bytes.empty()) {
+        converter.reason = "it is empty";
+        return false;
+    }
+    if (spriteFile || code) {
+        const auto grid = spriteFile ? parseSpriteFile(bytes, converter.reason)
+                                     : parseSpriteCode(bytes, converter.reason);
+        if (grid && options.picture.mask) {
+            converter.reason = std::string(spriteFile ? "a sprite file" : "sprite code") +
+                               (options.picture.maskColour ? " has no colours for --mask-colour"
+                                                           : " has no transparency for --mask");
+            return false;
+        }
+        return grid && converter.take(pixelsOfSprite(*grid));
+    }
+    const ImageCodec* codec = loadImageCodec(converter.reason);
+    return codec &&
+           codec->tilesOfPicture(
+               bytes, options.picture,
+               [&converter](const SpritePixels& tile) { return converter.take(tile); },
+               converter.reason) &&
+           !converter.writeFailed;
 }
 
 void reportFailure(ConverterRun& run, const std::string& path, const std::string& reason)
@@ -272,47 +528,50 @@ void reportFailure(ConverterRun& run, const std::string& path, const std::string
     run.status = 1;
 }
 
-void convert(const Options& options, const OutputStream& standardOutput, ConverterRun& run)
+void convert(const Options& options, const OutputStream& standardOutput,
+             const InputReader& readInput, ConverterRun& run)
 {
-    std::optional<FileReplacement> file;
-    WriteFailure failure;
+    std::optional<OutputFile> file;
+    std::string writeReason;
     if (options.output) {
-        file.emplace(QFile::decodeName(options.output->c_str()));
-        if (!file->open(failure))
-            return reportFailure(run, *options.output, failure.reason.toStdString());
+        file.emplace(*options.output);
+        if (!file->open(writeReason))
+            return reportFailure(run, *options.output, writeReason);
     }
-    const auto put = [&](const std::string& piece) {
-        if (!file)
-            return standardOutput(piece);
-        return file->write(piece.data(), static_cast<qint64>(piece.size()), failure);
+    const bool toStream = !file || file->kind() == OutputFile::Kind::StandardOutput;
+    const OutputStream put = [&](std::string_view piece) {
+        if (run.status != 0)
+            return true; // nothing more is written after a failure
+        if (toStream && !standardOutput(piece)) {
+            writeReason = std::strerror(errno);
+            return false;
+        }
+        return toStream || file->write(piece, writeReason);
     };
     Labeller labeller(options.labelName);
+    const std::size_t limit = options.picture.tileWidth != 0 ? MaxSheetRead : MaxSpriteFileRead;
     std::string bytes;
-    std::string piece;
     for (const std::string& path : options.inputs) {
-        std::string reason;
-        std::optional<SpriteGrid> grid;
-        if (readInput(path, bytes, reason))
-            grid = parseInput(bytes, reason);
-        const std::string label = grid && options.label ? labeller.next(path) : "";
-        piece.clear();
-        if (!grid || !appendConverted(options, *grid, label, piece, reason)) {
-            reportFailure(run, path, reason);
-        } else if (run.status == 0 && !put(piece)) {
-            return reportFailure(run, options.output.value_or("standard output"),
-                                 file ? failure.reason.toStdString() : std::strerror(errno));
+        InputConverter converter(options, options.label ? labeller.next(path) : "", put);
+        if (!readInput(path, limit, bytes, converter.reason)) {
+            reportFailure(run, shownName(path), converter.reason);
+        } else if (!convertBytes(options, bytes, converter)) {
+            if (converter.writeFailed)
+                return reportFailure(run, toStream ? "standard output" : *options.output,
+                                     writeReason);
+            reportFailure(run, shownName(path), converter.reason);
         }
     }
     if (file && run.status != 0)
         file->cancel();
-    else if (file && !file->commit(failure))
-        reportFailure(run, *options.output, failure.reason.toStdString());
+    else if (file && !file->commit(writeReason))
+        reportFailure(run, *options.output, writeReason);
 }
 
 } // namespace
 
 ConverterRun runConverter(const std::vector<std::string>& arguments,
-                          const OutputStream& standardOutput)
+                          const OutputStream& standardOutput, const InputReader& readInput)
 {
     ConverterRun run;
     Options options;
@@ -330,8 +589,14 @@ ConverterRun runConverter(const std::vector<std::string>& arguments,
                             "\nTry 'quillox-convert --help' for more information.\n";
         return run;
     }
-    convert(options, standardOutput, run);
+    convert(options, standardOutput, readInput, run);
     return run;
+}
+
+ConverterRun runConverter(const std::vector<std::string>& arguments,
+                          const OutputStream& standardOutput)
+{
+    return runConverter(arguments, standardOutput, readFile);
 }
 
 ConverterRun runConverter(const std::vector<std::string>& arguments)

@@ -24,9 +24,16 @@ struct ConverterRun {
 // flat however many files there are; false when it cannot be written.
 using OutputStream = std::function<bool(std::string_view)>;
 
+// Reads at most `limit` bytes of the named input ("-": standard input) and
+// one more to see a larger one; false with the reason.
+using InputReader = std::function<bool(const std::string& path, std::size_t limit,
+                                       std::string& bytes, std::string& reason)>;
+
 // Output stops at the first input that cannot be converted.
 ConverterRun runConverter(const std::vector<std::string>& arguments,
                           const OutputStream& standardOutput);
+ConverterRun runConverter(const std::vector<std::string>& arguments,
+                          const OutputStream& standardOutput, const InputReader& readInput);
 // Collects standard output in the result.
 ConverterRun runConverter(const std::vector<std::string>& arguments);
 

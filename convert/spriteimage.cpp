@@ -1,8 +1,5 @@
 #include "spriteimage.h"
 
-#include "imagemodule.h"
-#include "spriteformats.h"
-
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
@@ -13,56 +10,98 @@ namespace quillox
 namespace
 {
 
-// Formats that cannot tell their size before decoding are decoded under this
-// bound, so that a picture claiming to be huge is never unpacked.
-constexpr int DecodeLimitMiB = 1;
+// Formats that cannot tell their size before decoding are decoded under these
+// bounds, so that a picture claiming to be huge is never unpacked.
+constexpr int SpriteDecodeLimitMiB = 1;
+constexpr int SheetDecodeLimitMiB = 128;
+constexpr int MaxSheetSide = 4096;
 
-bool fitsSprite(QSize size)
+std::string sizeText(QSize size)
 {
-    return !size.isEmpty() && size.width() <= SpriteGrid::Side && size.height() <= SpriteGrid::Side;
+    return std::to_string(size.width()) + " x " + std::to_string(size.height());
 }
 
-std::string sizeReason(QSize size)
+// Why a picture of this size cannot give the tiles asked for, or "".
+std::string sizeProblem(QSize size, const PictureRequest& request)
 {
-    return "the picture is " + std::to_string(size.width()) + " x " +
-           std::to_string(size.height()) + " pixels; a sprite is at most 15 x 15";
+    const std::string picture = "the picture is " + sizeText(size) + " pixels";
+    if (request.tileWidth == 0) {
+        if (size.isEmpty() || size.width() > SpriteGrid::Side || size.height() > SpriteGrid::Side)
+            return picture + "; a sprite is at most 15 x 15";
+        return "";
+    }
+    if (size.isEmpty() || size.width() > MaxSheetSide || size.height() > MaxSheetSide)
+        return picture + "; a sheet is at most 4096 x 4096";
+    if (size.width() % request.tileWidth != 0 || size.height() % request.tileHeight != 0)
+        return picture + ", not a whole number of " +
+               sizeText({request.tileWidth, request.tileHeight}) + " tiles";
+    return "";
+}
+
+// Grey level from the luminance: 0 white to 3 black; with 3 shades the grey
+// in the middle is dark grey.
+unsigned char greyLevel(QRgb rgb, int shades)
+{
+    const int luminance = (299 * qRed(rgb) + 587 * qGreen(rgb) + 114 * qBlue(rgb)) / 1000;
+    const int darkness = 255 - luminance;
+    const int step = (darkness * (shades - 1) + 127) / 255;
+    return static_cast<unsigned char>(shades == 4 ? step : step == 0 ? 0 : step + 1);
 }
 
 } // namespace
 
-std::optional<SpriteGrid> spriteFromImage(const std::string& data, std::string& reason)
+bool tilesOfPicture(const std::string& data, const PictureRequest& request, const TileSink& sink,
+                    std::string& reason)
 {
     QBuffer buffer;
     buffer.setData(data.data(), static_cast<int>(data.size()));
     QImageReader reader(&buffer);
     if (!reader.canRead()) {
         reason = "it is neither a sprite file, nor sprite code, nor a picture";
-        return std::nullopt;
+        return false;
     }
-    const QSize size = reader.size();
-    if (size.isValid() && !fitsSprite(size)) {
-        reason = sizeReason(size);
-        return std::nullopt;
+    if (const QSize size = reader.size(); size.isValid()) {
+        if (reason = sizeProblem(size, request); !reason.empty())
+            return false;
     }
-    reader.setAllocationLimit(DecodeLimitMiB);
+    reader.setAllocationLimit(request.tileWidth == 0 ? SpriteDecodeLimitMiB : SheetDecodeLimitMiB);
     const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
         reason = "the picture cannot be decoded: " + reader.errorString().toStdString();
-        return std::nullopt;
+        return false;
     }
-    if (!fitsSprite(image.size())) {
-        reason = sizeReason(image.size());
-        return std::nullopt;
-    }
-    // Alpha is ignored: only the colour decides, as in the editor's grid.
-    SpriteGrid grid = spriteOfSize(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const Rgb rgb = image.pixel(x, y) & 0xFFFFFF;
-            grid.setColour(grid.rowPosition() + y, grid.columnPosition() + x,
-                           rgb == White ? White : Black);
+    if (reason = sizeProblem(image.size(), request); !reason.empty())
+        return false;
+    const int tileWidth = request.tileWidth == 0 ? image.width() : request.tileWidth;
+    const int tileHeight = request.tileWidth == 0 ? image.height() : request.tileHeight;
+    SpritePixels tile;
+    tile.width = tileWidth;
+    tile.height = tileHeight;
+    long long count = 0;
+    for (int top = 0; top < image.height(); top += tileHeight)
+        for (int left = 0; left < image.width(); left += tileWidth) {
+            if (request.maxTiles >= 0 && count++ >= request.maxTiles)
+                return true;
+            for (int y = 0; y < tileHeight; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(top + y));
+                for (int x = 0; x < tileWidth; ++x) {
+                    const QRgb pixel = line[left + x];
+                    const Rgb rgb = pixel & 0xFFFFFF;
+                    const int at = tile.at(x, y);
+                    // Without grey levels only the colour decides, as in the
+                    // editor's grid: exactly white is clear.
+                    tile.levels[at] = request.shades > 2 ? greyLevel(pixel, request.shades)
+                                      : rgb == White     ? 0
+                                                         : 3;
+                    tile.transparent[at] =
+                        request.mask &&
+                        (request.maskColour ? rgb == *request.maskColour : qAlpha(pixel) < 128);
+                }
+            }
+            if (!sink(tile))
+                return true;
         }
-    return grid;
+    return true;
 }
 
 std::string pngOfSprite(const SpriteGrid& grid)
@@ -85,7 +124,7 @@ std::string pngOfSprite(const SpriteGrid& grid)
 
 extern "C" const ImageCodec* quilloxImageCodec()
 {
-    static const ImageCodec codec{spriteFromImage, pngOfSprite};
+    static const ImageCodec codec{tilesOfPicture, pngOfSprite};
     return &codec;
 }
 

@@ -543,8 +543,15 @@ void MainWindow::openFile(const QString& path)
         loadSprite(path);
         return;
     }
+    // The picture reader of the converter, with its defaults: one sprite,
+    // exactly white is clear.
     std::string reason;
-    if (const std::optional<SpriteGrid> sprite = spriteFromImage(bytes, reason))
+    std::optional<SpriteGrid> sprite;
+    const auto takeSprite = [&sprite](const SpritePixels& pixels) {
+        sprite = spriteOfPixels(pixels);
+        return true;
+    };
+    if (tilesOfPicture(bytes, PictureRequest(), takeSprite, reason) && sprite)
         applySprite(*sprite);
     else
         platform_.messageBox(QStringLiteral("The picture \"%1\" could not be opened:\n%2")

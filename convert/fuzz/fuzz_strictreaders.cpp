@@ -1,6 +1,11 @@
-// Feeds arbitrary bytes to the converter's strict readers and checks what
-// they promise: whatever they accept writes back as the same text, with the
-// line ends the editor uses; whatever they refuse comes with a reason.
+// Feeds arbitrary bytes to the converter. First its strict readers, checking
+// what they promise: whatever they accept writes back as the same text, with
+// the line ends the editor uses; whatever they refuse comes with a reason.
+// Then the whole command line: the bytes up to the first two NULs are the
+// arguments (split at NUL), the rest the content of every input, read through
+// the picture module's code when it is no sprite file or code.
+#include "converter.h"
+#include "imagemodule.h"
 #include "spritecode.h"
 #include "spritefile.h"
 #include "spriteformats.h"
@@ -9,6 +14,17 @@
 #include <string>
 
 using namespace quillox;
+
+namespace quillox
+{
+
+// The picture module's code is linked in rather than loaded.
+const ImageCodec* loadImageCodec(std::string&)
+{
+    return quilloxImageCodec();
+}
+
+} // namespace quillox
 
 namespace
 {
@@ -30,11 +46,8 @@ void check(bool promise)
         std::abort();
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+void checkReaders(std::string_view text)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::string reason;
     if (const auto grid = parseSpriteFile(text, reason)) {
         std::string expected = withCrLf(text);
@@ -53,5 +66,41 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     } else {
         check(!reason.empty());
     }
+}
+
+// Exit 0 says nothing on standard error, 1 and 2 say why; usage errors write
+// no output. Nothing is written to files: -o is left out.
+void checkCommandLine(std::string_view data)
+{
+    const std::size_t end = data.find(std::string_view("\0\0", 2));
+    if (end == std::string_view::npos)
+        return;
+    std::vector<std::string> arguments;
+    for (std::string_view rest = data.substr(0, end); !rest.empty();) {
+        const std::size_t nul = std::min(rest.find('\0'), rest.size());
+        const std::string argument(rest.substr(0, nul));
+        if (argument.rfind("-o", 0) != 0 && argument.rfind("--o", 0) != 0)
+            arguments.push_back(argument);
+        rest.remove_prefix(std::min(nul + 1, rest.size()));
+    }
+    const std::string content(data.substr(end + 2));
+    const ConverterRun run = runConverter(
+        arguments, [](std::string_view) { return true; },
+        [&content](const std::string&, std::size_t limit, std::string& bytes, std::string& reason) {
+            bytes = content.substr(0, limit + 1);
+            reason = "too large";
+            return bytes.size() <= limit;
+        });
+    check(run.status >= 0 && run.status <= 2);
+    check((run.status == 0) == run.standardError.empty());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    checkReaders(text);
+    checkCommandLine(text);
     return 0;
 }

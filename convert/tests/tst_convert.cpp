@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <sys/stat.h>
 
 using namespace quillox;
@@ -51,6 +52,14 @@ QByteArray described(const ConverterRun& run)
            "\n" + QByteArray::fromStdString(run.standardOutput);
 }
 
+Arguments list(const QStringList& arguments)
+{
+    Arguments list;
+    for (const QString& argument : arguments)
+        list.push_back(argument.toStdString());
+    return list;
+}
+
 // The installed program, run in a process: it must do what the library does.
 ConverterRun runProgram(const Arguments& arguments)
 {
@@ -80,38 +89,90 @@ private slots:
 
     void formats_data()
     {
-        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("output");
         const QByteArray editorCode = "\t.db\t%101\r\n\t.db\t%010\r\n";
-        QTest::newRow("code") << "--to=code" << QByteArray("0203101010\r\n") << editorCode;
-        QTest::newRow("code, LF") << "--to=code" << QByteArray("0203101010\n") << editorCode;
-        QTest::newRow("code, no line end") << "--to=code" << QByteArray("0203101010") << editorCode;
+        QTest::newRow("code") << QStringList{"--to=code"} << QByteArray("0203101010\r\n")
+                              << editorCode;
+        QTest::newRow("code, LF") << QStringList{"--to=code"} << QByteArray("0203101010\n")
+                                  << editorCode;
+        QTest::newRow("code, no line end")
+            << QStringList{"--to=code"} << QByteArray("0203101010") << editorCode;
         QTest::newRow("code from LF code")
-            << "--to=code" << QByteArray("\t.db\t%101\n\t.db\t%010") << editorCode;
-        QTest::newRow("bytes, 3 wide")
-            << "--bytes" << QByteArray("0103101\r\n") << QByteArray("\t.db\t%10100000\r\n");
+            << QStringList{"--to=code"} << QByteArray("\t.db\t%101\n\t.db\t%010") << editorCode;
+        QTest::newRow("bytes, 3 wide") << QStringList{"--bytes"} << QByteArray("0103101\r\n")
+                                       << QByteArray("\t.db\t%10100000\r\n");
         QTest::newRow("bytes, 8 wide")
-            << "--to=bytes" << QByteArray("010810000001\r\n") << QByteArray("\t.db\t%10000001\r\n");
+            << QStringList{"--to=bytes"} << QByteArray("010810000001\r\n")
+            << QByteArray("\t.db\t%10000001\r\n");
         QTest::newRow("bytes, 12 wide, 2 high")
-            << "--bytes" << QByteArray("0212111111111111000000000001\r\n")
+            << QStringList{"--bytes"} << QByteArray("0212111111111111000000000001\r\n")
             << QByteArray("\t.db\t%11111111,%11110000\r\n\t.db\t%00000000,%00010000\r\n");
         QTest::newRow("sprite file from code")
-            << "--to=spr" << editorCode << QByteArray("0203101010\r\n");
+            << QStringList{"--to=spr"} << editorCode << QByteArray("0203101010\r\n");
         const QImage image = whiteImage(3, 2);
         QTest::newRow("sprite file from a picture")
-            << "--to=spr" << picture(image, "PNG") << QByteArray("0203000000\r\n");
+            << QStringList{"--to=spr"} << picture(image, "PNG") << QByteArray("0203000000\r\n");
+        // A sheet of three 2 x 1 tiles: set set, clear set, set clear.
+        QImage sheet = whiteImage(6, 1);
+        for (const int x : {0, 1, 3, 4})
+            sheet.setPixel(x, 0, 0xFF000000);
+        const QByteArray png = picture(sheet, "PNG");
+        QTest::newRow("sheet, labels")
+            << QStringList{"--tile=2x1", "--label=t"} << png
+            << QByteArray("t_0:\r\n\t.db\t%11\r\nt_1:\r\n\t.db\t%01\r\nt_2:\r\n\t.db\t%10\r\n");
+        QTest::newRow("sheet, 2 tiles, bytes, size suffix")
+            << QStringList{"--tile=2x1", "--tiles=2", "--label=t", "--label-suffix", "--bytes"}
+            << png
+            << QByteArray("t_0_2x1:\r\n\t.db\t%11000000\r\nt_1_2x1:\r\n\t.db\t%01000000\r\n");
+        QTest::newRow("suffix, sizes, header, hex, defb")
+            << QStringList{"--label=s", "--label-suffix=_gfx", "--equ",
+                           "--header",  "--radix=hex",         "--directive=defb"}
+            << QByteArray("0212111111111111000000000001")
+            << QByteArray("s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
+                          "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n");
+        QImage masked = whiteImage(2, 1, QImage::Format_ARGB32);
+        masked.setPixel(0, 0, 0x00000000); // transparent black: clear, masked
+        masked.setPixel(1, 0, 0xFF000000);
+        QTest::newRow("mask, .byte, decimal")
+            << QStringList{"--mask", "--directive=.byte", "--radix=dec"} << picture(masked, "PNG")
+            << QByteArray("\t.byte\t191\r\n\t.byte\t64\r\n");
     }
 
     void formats()
     {
-        QFETCH(QString, option);
+        QFETCH(QStringList, options);
         QFETCH(QByteArray, input);
         QFETCH(QByteArray, output);
-        const Arguments arguments{option.toStdString(), write("in", input)};
+        Arguments arguments = list(options);
+        arguments.push_back(write("in", input));
         const ConverterRun run = runConverter(arguments);
         QCOMPARE(described(run), described({0, "", output.toStdString()}));
         QCOMPARE(described(runProgram(arguments)), described(run));
+    }
+
+    void byteRadix_data()
+    {
+        QTest::addColumn<int>("radix");
+        QTest::addColumn<QByteArray>("code");
+        QTest::newRow("binary") << int(ByteRadix::Binary)
+                                << QByteArray(
+                                       "\t.db\t%11111111,%11110000\r\n\t.db\t%00000000,%00010000");
+        QTest::newRow("hex") << int(ByteRadix::Hex)
+                             << QByteArray("\t.db\t$FF,$F0\r\n\t.db\t$00,$10");
+        QTest::newRow("decimal") << int(ByteRadix::Decimal)
+                                 << QByteArray("\t.db\t255,240\r\n\t.db\t0,16");
+    }
+
+    void byteRadix()
+    {
+        QFETCH(int, radix);
+        QFETCH(QByteArray, code);
+        std::string reason;
+        const auto grid = parseSpriteFile("0212111111111111000000000001", reason);
+        QVERIFY(grid);
+        QCOMPARE(QByteArray::fromStdString(spriteByteCode(*grid, ByteRadix(radix))), code);
     }
 
     void labels()
@@ -210,8 +271,18 @@ private slots:
         QTest::newRow("missing") << "missing" << QByteArray() << "No such file or directory";
         QTest::newRow("folder") << "folder" << QByteArray() << "it is a folder";
         QTest::newRow("named pipe") << "fifo" << QByteArray() << "not a regular file";
+        QTest::newRow("sheet of the wrong size")
+            << "file --tile=4x4" << picture(whiteImage(6, 4), "PNG")
+            << "6 x 4 pixels, not a whole number of 4 x 4 tiles";
+        QTest::newRow("mask of a sprite file")
+            << "file --mask" << QByteArray("01011\r\n") << "a sprite file has no transparency";
+        QTest::newRow("mask colour of code")
+            << "file --mask-colour=FF00FF" << QByteArray("\t.db\t%1")
+            << "sprite code has no colours for --mask-colour";
         QTest::newRow("output in a missing folder")
             << "output" << QByteArray("01011\r\n") << "No such file or directory";
+        QTest::newRow("output a pipe nobody reads")
+            << "output fifo" << QByteArray("01011\r\n") << "no program reads it";
     }
 
     // Nothing is written, and an existing output file stays as it was.
@@ -220,6 +291,8 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
+        QStringList options = kind.split(' ');
+        kind = options.takeFirst();
         const QString input = dir_->filePath("input");
         if (kind == "file" || kind == "output")
             write("input", content);
@@ -227,13 +300,19 @@ private slots:
             QVERIFY(QDir().mkdir(input));
         if (kind == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(input).constData(), 0600), 0);
-        const std::string good = write("good.spr", "01011\r\n");
+        const std::string good = write("good.png", picture(whiteImage(4, 4), "PNG"));
         const QString kept = QString::fromStdString(write("out.z80", "kept"));
-        const QString output = kind == "output" ? dir_->filePath("missing/out.z80") : kept;
-        const QStringList before =
-            QDir(dir_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        QString output = kept;
+        if (kind == "output")
+            output = dir_->filePath(options.isEmpty() ? "missing/out.z80" : "fifo");
+        if (options.value(0) == "fifo" && options.takeFirst().size())
+            QCOMPARE(mkfifo(QFile::encodeName(output).constData(), 0600), 0);
+        const auto entries = QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System;
+        const QStringList before = QDir(dir_->path()).entryList(entries);
 
-        const Arguments arguments{"-o", output.toStdString(), good, input.toStdString()};
+        Arguments arguments = list(options);
+        for (const QString& argument : {QString("-o"), output, QString::fromStdString(good), input})
+            arguments.push_back(argument.toStdString());
         const ConverterRun run = runConverter(arguments);
         QCOMPARE(run.status, 1);
         const QString error = QString::fromStdString(run.standardError);
@@ -241,8 +320,48 @@ private slots:
         QVERIFY2(error.startsWith("quillox-convert: " + named + ": "), qPrintable(error));
         QVERIFY2(error.contains(reason), qPrintable(error));
         QCOMPARE(described(runProgram(arguments)), described(run));
-        QCOMPARE(QDir(dir_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+        QCOMPARE(QDir(dir_->path()).entryList(entries), before);
         QCOMPARE(read(kept), QByteArray("kept"));
+    }
+
+    // Names of standard output write to the stream, here a file opened for
+    // appending, which must keep what it held; "-" reads standard input.
+    void standardStreams_data()
+    {
+        QTest::addColumn<QString>("output");
+        for (const char* name : {"-", "/dev/stdout", "/proc/self/fd/1"})
+            QTest::newRow(name) << name;
+    }
+
+    void standardStreams()
+    {
+        QFETCH(QString, output);
+        const QString log = QString::fromStdString(write("log", "kept\n"));
+        QProcess program;
+        program.setStandardInputFile(QString::fromStdString(write("s.spr", "01011\r\n")));
+        program.setStandardOutputFile(log, QIODevice::Append);
+        program.start(QUILLOX_CONVERT, {"-o", output, "-"});
+        QVERIFY(program.waitForFinished());
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(read(log), QByteArray("kept\n\t.db\t%1\r\n"));
+    }
+
+    // Names that are not UTF-8 are the bytes given, for inputs and output.
+    void namesAreBytes()
+    {
+        const std::string folder = QFile::encodeName(dir_->path()).toStdString() + "/";
+        const std::string input = folder + "in\xE9.spr";
+        const std::string output = folder + "lat\xE9.inc";
+        std::FILE* file = std::fopen(input.c_str(), "wb");
+        QVERIFY(file && std::fputs("01011\r\n", file) >= 0 && std::fclose(file) == 0);
+        const ConverterRun run = runConverter({"--label", "-o", output, input});
+        QCOMPARE(described(run), described({0, "", ""}));
+        file = std::fopen(output.c_str(), "rb");
+        QVERIFY(file);
+        char text[32] = {};
+        std::fread(text, 1, sizeof text - 1, file);
+        std::fclose(file);
+        QCOMPARE(QByteArray(text), QByteArray("in_:\r\n\t.db\t%1\r\n"));
     }
 
     void standardOutputThatCannotBeWritten()
@@ -265,19 +384,33 @@ private slots:
         QTest::newRow("bad label") << QStringList{"--label=9lives", "a.spr"};
         QTest::newRow("picture of two files") << QStringList{"--to=png", "a.spr", "b.spr"};
         QTest::newRow("-o without a name") << QStringList{"a.spr", "-o"};
+        QTest::newRow("2 shades") << QStringList{"--shades=2", "a.png"};
+        QTest::newRow("5 shades") << QStringList{"--shades=5", "a.png"};
+        QTest::newRow("tile 16 wide") << QStringList{"--tile=16x8", "a.png"};
+        QTest::newRow("tile 0 high") << QStringList{"--tile=8x0", "a.png"};
+        QTest::newRow("tile without x") << QStringList{"--tile=8", "a.png"};
+        QTest::newRow("0 tiles") << QStringList{"--tile=8x8", "--tiles=0", "a.png"};
+        QTest::newRow("tiles without a tile size") << QStringList{"--tiles=3", "a.png"};
+        QTest::newRow("octal") << QStringList{"--radix=oct", "a.png"};
+        QTest::newRow("directive .dw") << QStringList{"--directive=.dw", "a.png"};
+        QTest::newRow("mask order") << QStringList{"--mask-order=sideways", "a.png"};
+        QTest::newRow("mask polarity") << QStringList{"--mask-polarity=xor", "a.png"};
+        QTest::newRow("mask colour") << QStringList{"--mask-colour=FF00F", "a.png"};
+        QTest::newRow("mask as editor code") << QStringList{"--to=code", "--mask", "a.png"};
+        QTest::newRow("shades to a picture") << QStringList{"--shades=4", "--to=png", "a.png"};
+        QTest::newRow("sheet to a sprite file") << QStringList{"--tile=8x8", "--to=spr", "a.png"};
+        QTest::newRow("sizes without labels") << QStringList{"--equ", "a.png"};
+        QTest::newRow("suffix not for labels") << QStringList{"--label-suffix=-x", "a.png"};
     }
 
     void usage()
     {
         QFETCH(QStringList, arguments);
-        Arguments list;
-        for (const QString& argument : arguments)
-            list.push_back(argument.toStdString());
-        const ConverterRun run = runConverter(list);
+        const ConverterRun run = runConverter(list(arguments));
         QCOMPARE(run.status, 2);
         QVERIFY(run.standardOutput.empty());
         QVERIFY(run.standardError.find("Try 'quillox-convert --help'") != std::string::npos);
-        QCOMPARE(described(runProgram(list)), described(run));
+        QCOMPARE(described(runProgram(list(arguments))), described(run));
     }
 
     void helpAndVersion()
