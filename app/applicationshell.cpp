@@ -48,6 +48,7 @@ void ApplicationShell::start(const QString& fileToOpen)
     splash_ =
         std::make_unique<SplashWindow>([this] { openMainWindow(); }, [this] { splashClosed(); });
     splash_->show();
+    platform_.watchQuitRequests([this] { quitRequested(); });
 }
 
 void ApplicationShell::openMainWindow()
@@ -73,6 +74,16 @@ void ApplicationShell::splashClosed()
         return;
     ending_ = true;
     platform_.endProgram();
+}
+
+void ApplicationShell::quitRequested()
+{
+    // The system asking the program to end closes it as the window system
+    // would: the main window once it exists, the splash before.
+    if (mainWindow_)
+        endProgram(WayOfClosing::Other);
+    else
+        splashClosed();
 }
 
 void ApplicationShell::showAbout()

@@ -33,6 +33,7 @@ public:
 private:
     void openMainWindow();
     void splashClosed();
+    void quitRequested();
     void showAbout();
     void showHelp();
     void endProgram(WayOfClosing way);

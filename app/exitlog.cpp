@@ -1,10 +1,11 @@
 #include "exitlog.h"
 
+#include "filewrite.h"
 #include "platform.h"
 
 #include <QDir>
-#include <QFile>
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -29,13 +30,7 @@ QString withPath(const QString& path, const QString& description)
     return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), description);
 }
 
-bool isMissing(const std::error_code& error)
-{
-    return error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory;
-}
-
-// The log must be a plain file: appending to a named pipe would block, and
-// a folder cannot be sized or deleted as one.
+// Only a plain file is deleted as the log.
 std::optional<QString> notAPlainFile(const std::filesystem::file_status& status)
 {
     if (status.type() == std::filesystem::file_type::directory)
@@ -62,38 +57,22 @@ QByteArray exitRecord(const QTime& time, const QDate& date, WayOfClosing way)
 std::optional<QString> appendExitRecord(Platform& platform, WayOfClosing way)
 {
     const QString path = platform.exitLogPath();
-    std::error_code error;
-    const auto status = std::filesystem::status(nativePath(path), error);
-    if (status.type() != std::filesystem::file_type::not_found) {
-        if (const auto failure = notAPlainFile(status))
-            return withPath(path, *failure);
-    }
-    QFile log(path);
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
-        return withPath(path, log.errorString());
     const QTime time = platform.currentTime();
     const QDate date = platform.currentDate();
-    const QByteArray record = exitRecord(time, date, way);
-    if (log.write(record) != record.size() || !log.flush())
-        return withPath(path, log.errorString());
-    log.close();
-    return std::nullopt;
+    WriteFailure failure;
+    if (appendWhole(path, exitRecord(time, date, way), failure))
+        return std::nullopt;
+    return withPath(path, failure.reason);
 }
 
 LogSize exitLogSize(const QString& path)
 {
-    std::error_code error;
-    const auto status = std::filesystem::status(nativePath(path), error);
-    if (error)
-        return isMissing(error)
-                   ? LogSize{}
-                   : LogSize{LogSize::State::Failed, 0, withPath(path, describe(error))};
-    if (const auto failure = notAPlainFile(status))
-        return {LogSize::State::Failed, 0, withPath(path, *failure)};
-    const auto bytes = std::filesystem::file_size(nativePath(path), error);
-    if (error)
-        return {LogSize::State::Failed, 0, withPath(path, describe(error))};
-    return {LogSize::State::Present, static_cast<qint64>(bytes), {}};
+    WriteFailure failure;
+    if (const std::optional<qint64> bytes = regularFileSize(path, failure))
+        return {LogSize::State::Present, *bytes, {}};
+    if (failure.code == ENOENT || failure.code == ENOTDIR)
+        return {};
+    return {LogSize::State::Failed, 0, withPath(path, failure.reason)};
 }
 
 std::optional<QString> deleteExitLog(const QString& path)
@@ -113,7 +92,7 @@ std::optional<QString> deleteExitLog(const QString& path)
 
 QString displayedLogPath(const QString& path)
 {
-    const QString home = QDir::homePath() + QLatin1Char('/');
+    const QString home = userHomeFolder() + QLatin1Char('/');
     if (path.startsWith(home))
         return QStringLiteral("~/") + path.mid(home.size());
 #ifdef Q_OS_WIN

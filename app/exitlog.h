@@ -17,8 +17,9 @@ enum class WayOfClosing { ExitCommand, Other };
 // One record of the exit log: CR LF, the text line, CR LF.
 QByteArray exitRecord(const QTime& time, const QDate& date, WayOfClosing way);
 
-// Appends the record for `way` to the exit log, reading the time before the
-// date. Returns the failure's description, or nothing when it was written.
+// Appends the record for `way` to the exit log in one piece, reading the
+// time before the date. Returns the failure's description with the path, or
+// nothing when it was written; a record that fails leaves the log as it was.
 std::optional<QString> appendExitRecord(Platform& platform, WayOfClosing way);
 
 // The exit log's size in bytes, the fact that it does not exist, or the

@@ -3,6 +3,7 @@
 #include "filewrite.h"
 #include "spritecode.h"
 
+#include <QDir>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -42,7 +43,8 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
     int code = 0;
     if (writeCodeFile(*path, codeText, reason, code))
         return;
-    platform.messageBox(reason, ApplicationTitle, MessageButtons::Ok, MessageIcon::None);
+    platform.messageBox(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(*path), reason),
+                        ApplicationTitle, MessageButtons::Ok, MessageIcon::None);
     platform.messageBox(QString::number(code), ApplicationTitle, MessageButtons::Ok,
                         MessageIcon::None);
 }

@@ -15,12 +15,13 @@ namespace quillox
 FileDialogRequest codeSaveDialog();
 
 // Saves the code text and CR LF as a .z80 file chosen in the dialog `box`.
-// A cancelled dialog writes nothing; a failure shows the reason, then its
-// numeric code, and leaves an existing file as it was.
+// A cancelled dialog writes nothing; a failure shows the path and the
+// system's reason, then its error number, and leaves an existing file as it
+// was.
 void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeText);
 
 // Writes the .z80 file atomically. On failure returns false with the reason
-// and the numeric code.
+// and the error number.
 bool writeCodeFile(const QString& path, const QString& codeText, QString& reason, int& code);
 
 // After a confirmation, prints two pages on the default printer, each the

@@ -2,9 +2,6 @@
 
 #include "filewrite.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace quillox::vorrel
 {
 
@@ -18,26 +15,10 @@ std::optional<QString> SaveSpriteFile(const QString& name, const std::string& bu
 
 std::optional<QString> readFilePrefix(const QString& name, std::size_t limit, std::string& out)
 {
-    if (name.isEmpty())
-        return QStringLiteral("No file name was given.");
-    const QFileInfo info(name);
-    if (!info.exists())
-        return QStringLiteral("The file does not exist.");
-    if (info.isDir())
-        return QStringLiteral("It is a folder, not a file.");
-    // Opening a named pipe or a device could block or never end.
-    if (!info.isFile())
-        return QStringLiteral("It is not a regular file.");
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    std::string bytes(limit, '\0');
-    const qint64 read = file.read(bytes.data(), static_cast<qint64>(limit));
-    if (read < 0)
-        return file.errorString();
-    bytes.resize(static_cast<std::size_t>(read));
-    out = std::move(bytes);
-    return std::nullopt;
+    WriteFailure failure;
+    if (readRegularFile(name, limit, out, failure))
+        return std::nullopt;
+    return failure.reason;
 }
 
 std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer, LoadTarget& target)

@@ -26,7 +26,8 @@ public:
 // that fails leaves an existing file as it was. Returns the reason on failure.
 std::optional<QString> SaveSpriteFile(const QString& name, const std::string& buffer);
 
-// Reads at most `limit` bytes of a regular file. Returns the reason on failure.
+// Reads at most `limit` bytes of a regular file; folders, pipes, devices and
+// sockets are refused without being waited on. Returns the reason on failure.
 std::optional<QString> readFilePrefix(const QString& name, std::size_t limit, std::string& out);
 
 // Reads the file into `buffer` and applies it: sizes (row slider, then column

@@ -6,6 +6,7 @@
 #include <QTime>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -57,6 +58,10 @@ public:
 
     // Ends the whole program: every window, shown or hidden, closes.
     virtual void endProgram() = 0;
+
+    // Calls `onRequest` from the event loop whenever the system asks the
+    // program to end (a termination signal, the session's end).
+    virtual void watchQuitRequests(std::function<void()> onRequest) = 0;
 };
 
 // Turns "label|pattern" into the file dialog filter "label (pattern)".

@@ -1,5 +1,8 @@
 #include "qtplatform.h"
 
+#include "filewrite.h"
+#include "systemquit.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
@@ -109,7 +112,8 @@ QString QtPlatform::exitLogPath()
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\quillox.ini");
 #else
-    return QDir::home().filePath(QStringLiteral("quillox.ini"));
+    const QString home = userHomeFolder();
+    return home.isEmpty() ? QString() : QDir(home).filePath(QStringLiteral("quillox.ini"));
 #endif
 }
 
@@ -117,6 +121,16 @@ void QtPlatform::endProgram()
 {
     QApplication::closeAllWindows();
     QApplication::exit(0);
+}
+
+} // namespace quillox
+
+namespace quillox
+{
+
+void QtPlatform::watchQuitRequests(std::function<void()> onRequest)
+{
+    quitWatch_ = watchSystemQuit(std::move(onRequest));
 }
 
 } // namespace quillox

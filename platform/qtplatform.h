@@ -2,7 +2,7 @@
 
 #include "platform.h"
 
-class QWidget;
+class QObject;
 
 namespace quillox
 {
@@ -25,6 +25,10 @@ public:
     QDate currentDate() override;
     QString exitLogPath() override;
     void endProgram() override;
+    void watchQuitRequests(std::function<void()> onRequest) override;
+
+private:
+    std::unique_ptr<QObject> quitWatch_;
 };
 
 } // namespace quillox

@@ -100,4 +100,9 @@ void ScriptedPlatform::endProgram()
     ++endRequests;
 }
 
+void ScriptedPlatform::watchQuitRequests(std::function<void()> onRequest)
+{
+    quitRequest = std::move(onRequest);
+}
+
 } // namespace quillox

@@ -47,6 +47,8 @@ public:
     // "time" and "date", in the order the clock was read.
     QStringList clockReadings;
     int endRequests = 0;
+    // What the program asked to run when the system asks it to end.
+    std::function<void()> quitRequest;
 
     MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,
                              MessageIcon icon) override;
@@ -62,6 +64,7 @@ public:
     QDate currentDate() override;
     QString exitLogPath() override;
     void endProgram() override;
+    void watchQuitRequests(std::function<void()> onRequest) override;
 
 private:
     std::optional<QString> nextFileAnswer();

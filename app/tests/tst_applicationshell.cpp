@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace quillox;
 
 namespace
@@ -139,6 +141,44 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+
+    void systemAsksToEnd_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("okPressed");
+        // Signal 0 stands for the session's end quitting the application.
+        QTest::newRow("SIGTERM on the splash") << SIGTERM << false;
+        QTest::newRow("session end on the splash") << 0 << false;
+        QTest::newRow("SIGTERM") << SIGTERM << true;
+        QTest::newRow("SIGHUP") << SIGHUP << true;
+        QTest::newRow("SIGINT") << SIGINT << true;
+        QTest::newRow("session end") << 0 << true;
+    }
+
+    void systemAsksToEnd()
+    {
+        // The desktop platform, whose log lives in the test's home folder.
+        QFETCH(int, signal);
+        QFETCH(bool, okPressed);
+        if (signal)
+            std::signal(signal, SIG_DFL);
+        QtPlatform desktop;
+        ApplicationShell shell(desktop);
+        shell.start();
+        if (okPressed)
+            QTest::mouseClick(shell.splash()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        if (signal)
+            std::raise(signal);
+        else
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QTimer hang;
+        QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        hang.start(60000);
+        QCOMPARE(QApplication::exec(), 0);
+        const QByteArray log = contents(desktop.exitLogPath());
+        QCOMPARE(log.size(), okPressed ? 81 : 0);
+        QCOMPARE(log.count("Without using the Exit-button"), okPressed ? 1 : 0);
     }
 
     void layout_data()

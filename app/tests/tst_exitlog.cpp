@@ -1,4 +1,5 @@
 #include "exitlog.h"
+#include "qtplatform.h"
 #include "scriptedplatform.h"
 #include "testfiles.h"
 
@@ -7,6 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+
+#include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,6 +118,56 @@ private slots:
             QCOMPARE(contents(path), QByteArray("kept"));
         if (kind == "missing folder")
             QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void recordIsWholeOrNothing_data()
+    {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("earlier records") << QByteArray("earlier records") << true;
+        QTest::newRow("no log") << QByteArray() << false;
+    }
+
+    void recordIsWholeOrNothing()
+    {
+        // A file size limit cuts the record short, as a full disk does.
+        QFETCH(QByteArray, log);
+        QFETCH(bool, present);
+        if (present)
+            writeFile(platform_->logPath, log);
+        struct rlimit previous;
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = previous;
+        limit.rlim_cur = 40;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const std::optional<QString> failure = appendExitRecord(*platform_, WayOfClosing::Other);
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, handler);
+        QCOMPARE(failure, platform_->logPath + QStringLiteral(": File too large"));
+        QCOMPARE(QFileInfo::exists(platform_->logPath), present);
+        QCOMPARE(contents(platform_->logPath), log);
+    }
+
+    void logHome_data()
+    {
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<QString>("folder");
+        const QString userHome = QFile::decodeName(::getpwuid(::getuid())->pw_dir);
+        QTest::newRow("HOME set") << QByteArray("/some/home") << "/some/home";
+        QTest::newRow("HOME empty") << QByteArray("") << userHome;
+        QTest::newRow("HOME unset") << QByteArray() << userHome;
+    }
+
+    void logHome()
+    {
+        QFETCH(QByteArray, home);
+        QFETCH(QString, folder);
+        const QByteArray kept = qgetenv("HOME");
+        home.isNull() ? qunsetenv("HOME") : qputenv("HOME", home);
+        const QString path = QtPlatform().exitLogPath();
+        qputenv("HOME", kept);
+        QCOMPARE(path, folder + QStringLiteral("/quillox.ini"));
     }
 
     void logSize_data()

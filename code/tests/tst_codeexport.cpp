@@ -8,10 +8,12 @@
 #include <QProgressBar>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 #include <memory>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace quillox;
 
@@ -140,28 +142,37 @@ void CodeExportTest::saveCodeProposesSameNameEveryTime()
 void CodeExportTest::saveCodeFailureShowsTwoBoxes_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("full device") << "/dev/full";
-    QTest::newRow("missing folder") << "missing/code.z80";
-    QTest::newRow("folder as the name") << ".";
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("number");
+    QTest::newRow("full device") << "/dev/full"
+                                 << "No space left on device" << ENOSPC;
+    QTest::newRow("missing folder") << "missing/code.z80"
+                                    << "No such file or directory" << ENOENT;
+    QTest::newRow("folder as the name") << "."
+                                        << "Is a directory" << EISDIR;
+    QTest::newRow("named pipe") << "pipe.z80"
+                                << "Not a regular file" << EINVAL;
 }
 
 void CodeExportTest::saveCodeFailureShowsTwoBoxes()
 {
     QFETCH(QString, path);
-    if (path != QLatin1String("/dev/full"))
+    QFETCH(QString, reason);
+    QFETCH(int, number);
+    const QString pipe = dir->filePath(QStringLiteral("pipe.z80"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    if (!path.startsWith('/'))
         path = dir->filePath(path);
     saveCodeAs(path);
     QCOMPARE(platform->messages.size(), 2);
-    QVERIFY(!platform->messages[0].text.isEmpty());
-    bool isNumber = false;
-    QVERIFY(platform->messages[1].text.toInt(&isNumber) > 0);
-    QVERIFY(isNumber);
+    QCOMPARE(platform->messages[0].text, path + ": " + reason);
+    QCOMPARE(platform->messages[1].text, QString::number(number));
     for (const ScriptedPlatform::Message& message : platform->messages) {
         QCOMPARE(message.title, QStringLiteral("Quillox"));
         QVERIFY(message.icon == MessageIcon::None);
         QVERIFY(message.buttons == MessageButtons::Ok);
     }
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void CodeExportTest::saveCodeOnFullDiskKeepsOldFile()
@@ -181,6 +192,8 @@ void CodeExportTest::saveCodeOnFullDiskKeepsOldFile()
     ::signal(SIGXFSZ, handler);
     QCOMPARE(readAll(path), old);
     QCOMPARE(platform->messages.size(), 2);
+    QCOMPARE(platform->messages[0].text, path + ": File too large");
+    QCOMPARE(platform->messages[1].text, QString::number(EFBIG));
 }
 
 void CodeExportTest::printTwoPages_data()

@@ -1,4 +1,5 @@
 #include "codebox.h"
+#include "filewrite.h"
 #include "mainwindow.h"
 #include "scriptedplatform.h"
 #include "spritecode.h"
@@ -12,8 +13,12 @@
 
 #include <csignal>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace quillox;
@@ -32,6 +37,23 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Makes a folder unwritable; the superuser, whom permissions do not bind,
+// gets an immutable folder instead.
+bool setFolderLocked(const QString& path, bool locked)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        return ::chmod(name.constData(), locked ? 0555 : 0755) == 0;
+    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool done = folder >= 0 && ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
+    if (folder >= 0)
+        ::close(folder);
+    return done;
 }
 
 // Everything an open may change, to check that a failed one changed nothing.
@@ -69,6 +91,8 @@ private slots:
     void saveFailureIsReportedAndKeepsOldFile_data();
     void saveFailureIsReportedAndKeepsOldFile();
     void saveFailureOnFullDiskKeepsOldFile();
+    void saveInPlaceWhenOnlyTheFileIsWritable();
+    void saveLeavesNoVisibleTemporary();
     void unreadableOpenChangesNothing_data();
     void unreadableOpenChangesNothing();
     void hugeFileIsReadBounded();
@@ -111,6 +135,7 @@ void SpriteFileCommandsTest::init()
 
 void SpriteFileCommandsTest::cleanup()
 {
+    setFolderLocked(dir->filePath(QStringLiteral("locked")), false);
     window.reset();
     platform.reset();
     dir.reset();
@@ -292,29 +317,38 @@ void SpriteFileCommandsTest::cancelDoesNothing()
 void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("missing folder") << "missing/sprite.spr";
-    QTest::newRow("folder as the name") << "folder";
-    QTest::newRow("read-only folder") << "locked/sprite.spr";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder") << "missing/sprite.spr"
+                                    << "No such file or directory";
+    QTest::newRow("folder as the name") << "folder"
+                                        << "Is a directory";
+    QTest::newRow("new name in a locked folder")
+        << "locked/new.spr" << (::geteuid() ? "Permission denied" : "Operation not permitted");
+    QTest::newRow("named pipe") << "pipe.spr"
+                                << "Not a regular file";
+    QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "File name too long";
+    QTest::newRow("link loop") << "loop.spr"
+                               << "Too many levels of symbolic links";
 }
 
 void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile()
 {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-    const QString locked = dir->filePath(QStringLiteral("locked/sprite.spr"));
-    writeBytes(locked, "old");
-    QVERIFY(::chmod(QFile::encodeName(dir->filePath(QStringLiteral("locked"))).constData(), 0555) ==
-            0);
-    if (name.startsWith(QLatin1String("locked")) && ::geteuid() == 0)
-        QSKIP("permissions do not bind the superuser");
+    QVERIFY(::mkfifo(QFile::encodeName(dir->filePath(QStringLiteral("pipe.spr"))).constData(),
+                     0600) == 0);
+    QVERIFY(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()) == 0);
+    if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
+        QSKIP("this file system cannot lock a folder");
     const QString path = dir->filePath(name);
     save(path);
     QCOMPARE(platform->messages.size(), 1);
     QVERIFY(platform->messages[0].text.contains(path));
+    QVERIFY2(platform->messages[0].text.endsWith(reason), qPrintable(platform->messages[0].text));
     QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
-    QCOMPARE(readAll(locked), QByteArray("old"));
-    ::chmod(QFile::encodeName(dir->filePath(QStringLiteral("locked"))).constData(), 0755);
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
 
 void SpriteFileCommandsTest::saveFailureOnFullDiskKeepsOldFile()
@@ -336,33 +370,95 @@ void SpriteFileCommandsTest::saveFailureOnFullDiskKeepsOldFile()
                                        "1\r\n"));
     QCOMPARE(platform->messages.size(), 1);
     QVERIFY(platform->messages[0].text.contains(path));
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"kept.spr"});
+    QVERIFY2(platform->messages[0].text.endsWith("File too large"),
+             qPrintable(platform->messages[0].text));
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.spr"});
+}
+
+void SpriteFileCommandsTest::saveInPlaceWhenOnlyTheFileIsWritable()
+{
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
+    const QString path = dir->filePath(QStringLiteral("locked/sprite.spr"));
+    writeBytes(path, "0101"
+                     "1\r\n, longer than the new file");
+    if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
+        QSKIP("this file system cannot lock a folder");
+    window->setColumnSliderPosition(15);
+    window->setRowSliderPosition(15);
+    save(path);
+    QVERIFY(platform->messages.isEmpty());
+    QCOMPARE(readAll(path), QByteArray("01010\r\n"));
+}
+
+void SpriteFileCommandsTest::saveLeavesNoVisibleTemporary()
+{
+    const QString path = dir->filePath(QStringLiteral("sprite.spr"));
+    const auto listed = [this](const QString& pattern = QStringLiteral("*")) {
+        return QDir(dir->path(), pattern, QDir::Name, QDir::Files | QDir::Hidden).entryList();
+    };
+    writeBytes(dir->filePath(QStringLiteral(".other.spr.quillox-abcdef")), "another file's");
+    // A save killed after writing, before its rename.
+    if (const pid_t child = ::fork(); child == 0) {
+        WriteFailure failure;
+        auto* killed = new FileReplacement(path);
+        ::_exit(killed->open(failure) && killed->write("0101", 4, failure) ? 0 : 1);
+    } else {
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(status, 0);
+    }
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
+    QCOMPARE(listed(QStringLiteral(".sprite.spr.quillox-??????")).size(), 1);
+    save(path);
+    const QStringList saved{".other.spr.quillox-abcdef", "sprite.spr"};
+    QCOMPARE(listed(), saved);
+    // A save still running keeps its temporary.
+    WriteFailure failure;
+    FileReplacement running(path);
+    QVERIFY(running.open(failure));
+    save(path);
+    QCOMPARE(listed().size(), 3);
+    QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
+    QCOMPARE(listed(), saved);
+    QCOMPARE(readAll(path), QByteArray("0101"));
 }
 
 void SpriteFileCommandsTest::unreadableOpenChangesNothing_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("missing file") << "missing.spr";
-    QTest::newRow("folder") << "folder";
-    QTest::newRow("named pipe") << "pipe.spr";
-    QTest::newRow("empty name") << "";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << "missing.spr"
+                                  << "No such file or directory";
+    QTest::newRow("folder") << "folder"
+                            << "Is a directory";
+    QTest::newRow("named pipe") << "pipe.spr"
+                                << "Not a regular file";
+    QTest::newRow("device") << "/dev/zero"
+                            << "Not a regular file";
+    QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "File name too long";
+    QTest::newRow("link loop") << "loop.spr"
+                               << "Too many levels of symbolic links";
+    QTest::newRow("empty name") << ""
+                                << "No file name was given.";
 }
 
 void SpriteFileCommandsTest::unreadableOpenChangesNothing()
 {
     QFETCH(QString, name);
+    QFETCH(QString, reason);
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
     QVERIFY(::mkfifo(QFile::encodeName(dir->filePath(QStringLiteral("pipe.spr"))).constData(),
                      0600) == 0);
+    QVERIFY(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()) == 0);
     save(dir->filePath(QStringLiteral("last.spr")));
     drawRandomly(12);
     window->setColumnSliderPosition(4);
     const Snapshot before = snapshot();
-    open(name.isEmpty() ? QString() : dir->filePath(name));
+    open(name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name));
     QVERIFY(snapshot() == before);
     QCOMPARE(platform->messages.size(), 1);
-    if (!name.isEmpty())
-        QVERIFY(platform->messages[0].text.contains(name));
+    QVERIFY(platform->messages[0].text.contains(name));
+    QVERIFY2(platform->messages[0].text.endsWith(reason), qPrintable(platform->messages[0].text));
 }
 
 void SpriteFileCommandsTest::hugeFileIsReadBounded()
