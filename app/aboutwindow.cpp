@@ -3,6 +3,7 @@
 #include "classicfont.h"
 #include "exitlog.h"
 #include "module1.h"
+#include "picturebox.h"
 #include "platform.h"
 #include "twips.h"
 
@@ -10,7 +11,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPixmap>
 #include <QPushButton>
 
 #include <functional>
@@ -89,10 +89,8 @@ AboutWindow::AboutWindow(Platform& platform)
           twipRect(360, 600, 3975, 255))
         ->setFont(classicFont("MS Sans Serif", 9.75));
 
-    auto* logo = new QLabel(this);
+    auto* logo = new PictureBox(QStringLiteral(":/quillox/logo-60.png"), this);
     logo->setObjectName(QStringLiteral("Picture1"));
-    logo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    logo->setPixmap(QPixmap(QStringLiteral(":/quillox/logo-60.png")));
     logo->setGeometry(twipRect(0, 960, 975, 975));
 
     setUp(new LinkLabel(makersWebAddress(), this, [this] { OpenWebPage(platform_); }), "Label1",

@@ -41,6 +41,7 @@ int main(int argc, char* argv[])
         print(stderr, QStringLiteral("quillox: %1\n\n").arg(line.error) + quillox::usageText());
         return 2;
     }
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.quillox"));
     // The program ends only when its main window ends or the splash is closed.
     QApplication::setQuitOnLastWindowClosed(false);
     quillox::QtPlatform platform;

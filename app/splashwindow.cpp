@@ -1,11 +1,11 @@
 #include "splashwindow.h"
 
 #include "classicfont.h"
+#include "picturebox.h"
 #include "twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace quillox
@@ -16,11 +16,9 @@ namespace
 
 QLabel* banner(QWidget* parent)
 {
-    auto* picture = new QLabel(parent);
+    auto* picture = new PictureBox(QStringLiteral(":/quillox/banner.bmp"), parent);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(QPixmap(QStringLiteral(":/quillox/banner.bmp")));
     picture->setGeometry(twipRect(495, 90, 3945, 1245));
     return picture;
 }

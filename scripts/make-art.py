@@ -8,6 +8,8 @@ Writes into app/resources/ (same bytes on every run):
   quillox-32.png    the main window icon, 32 x 32 RGBA
   about-32.png      the About window icon, 32 x 32, 16 VGA colours (indexed)
   logo-60.png       the About window logo, 60 x 60 RGB
+  NAME@2x.EXT       each of these four at twice the size, which Qt shows on
+                    screens scaled above 1 instead of enlarging the first
   icons/hicolor/<N>x<N>/apps/quillox.png   N = 16, 32, 48, 64, 128, 256
   icons/hicolor/scalable/apps/quillox.svg
 
@@ -143,16 +145,23 @@ def text_width(text, scale, spacing=1):
 # --------------------------------------------------------------------------
 
 class Canvas:
-    def __init__(self, width, height, fill=(0, 0, 0, 0)):
-        self.width = width
-        self.height = height
-        self.pixels = [[tuple(fill) for _ in range(width)] for _ in range(height)]
+    """Pixels in rows; drawing takes picture coordinates, and at a scale of 2
+    every picture pixel is a 2 x 2 block of the canvas."""
+
+    def __init__(self, width, height, fill=(0, 0, 0, 0), scale=1):
+        self.scale = scale
+        self.width = width * scale
+        self.height = height * scale
+        self.pixels = [[tuple(fill) for _ in range(self.width)] for _ in range(self.height)]
 
     def set(self, x, y, colour):
-        if 0 <= x < self.width and 0 <= y < self.height:
-            if len(colour) == 3:
-                colour = tuple(colour) + (255,)
-            self.pixels[y][x] = tuple(colour)
+        if len(colour) == 3:
+            colour = tuple(colour) + (255,)
+        s = self.scale
+        for yy in range(y * s, (y + 1) * s):
+            for xx in range(x * s, (x + 1) * s):
+                if 0 <= xx < self.width and 0 <= yy < self.height:
+                    self.pixels[yy][xx] = tuple(colour)
 
     def get(self, x, y):
         return self.pixels[y][x]
@@ -176,11 +185,14 @@ class Canvas:
         return x
 
     def paste(self, other, x0, y0):
+        """Copies the opaque pixels of `other`, a canvas of the same scale,
+        to the picture position (x0, y0)."""
         for y in range(other.height):
             for x in range(other.width):
                 colour = other.get(x, y)
-                if colour[3]:
-                    self.set(x0 + x, y0 + y, colour)
+                yy, xx = y0 * self.scale + y, x0 * self.scale + x
+                if colour[3] and 0 <= xx < self.width and 0 <= yy < self.height:
+                    self.pixels[yy][xx] = colour
 
 
 # --------------------------------------------------------------------------
@@ -257,6 +269,9 @@ def write(relative, data):
 # --------------------------------------------------------------------------
 
 BANNER_SIZE = (259, 87)
+# The splash's picture box shows the banner inside a one-pixel frame, so only
+# its top 81 rows are seen; the rows below hold nothing but the texture.
+BANNER_SHOWN_HEIGHT = 81
 BANNER_PLAIN = (212, 208, 200)
 BANNER_LIGHT = (222, 219, 212)
 BANNER_DARK = (204, 200, 191)
@@ -264,9 +279,10 @@ INK = (16, 16, 24)
 SHADOW = (160, 155, 146)
 
 
-def banner():
+def banner(scale=1):
     width, height = BANNER_SIZE
-    c = Canvas(width, height, BANNER_PLAIN + (255,))
+    shown = BANNER_SHOWN_HEIGHT
+    c = Canvas(width, height, BANNER_PLAIN + (255,), scale)
 
     # The texture: a sparse dither of a lighter and a darker tone.
     for y in range(height):
@@ -276,25 +292,25 @@ def banner():
             elif x % 4 == 2 and y % 4 == 2:
                 c.set(x, y, BANNER_DARK)
 
-    # A raised frame, two pixels deep.
+    # A raised frame, two pixels deep, around the part that is shown.
     for x in range(width):
         c.set(x, 0, (255, 255, 255))
-        c.set(x, height - 1, (96, 94, 90))
+        c.set(x, shown - 1, (96, 94, 90))
         c.set(x, 1, (236, 234, 230))
-        c.set(x, height - 2, (150, 146, 140))
-    for y in range(height):
+        c.set(x, shown - 2, (150, 146, 140))
+    for y in range(shown):
         c.set(0, y, (255, 255, 255))
         c.set(width - 1, y, (96, 94, 90))
-        if 0 < y < height - 1:
+        if 0 < y < shown - 1:
             c.set(1, y, (236, 234, 230))
             c.set(width - 2, y, (150, 146, 140))
     c.set(width - 1, 0, (96, 94, 90))
-    c.set(0, height - 1, (96, 94, 90))
+    c.set(0, shown - 1, (96, 94, 90))
 
     # The quill on a little editing grid, as the editor shows it.
     cell, line = 5, 1
     grid = 8 * cell + 9 * line
-    gx, gy = 14, (height - grid) // 2
+    gx, gy = 14, (shown - grid) // 2
     c.rect(gx + 2, gy + 2, grid, grid, SHADOW)
     c.rect(gx, gy, grid, grid, (112, 112, 120))
     for row in range(8):
@@ -306,14 +322,14 @@ def banner():
     # The name, with a shadow.
     left = gx + grid + 14
     title_scale = 4
-    tx, ty = left, 10
+    tx, ty = left, 8
     c.text(tx + 2, ty + 2, "Quillox", title_scale, SHADOW)
     c.text(tx, ty, "Quillox", title_scale, INK)
     right = tx + text_width("Quillox", title_scale)
 
     # The version, lined up with the right end of the name.
     vx = right - text_width("1.25", 2)
-    vy = ty + 8 * title_scale + 6
+    vy = ty + 8 * title_scale + 5
     c.text(vx + 1, vy + 1, "1.25", 2, SHADOW)
     c.text(vx, vy, "1.25", 2, (40, 60, 140))
 
@@ -321,10 +337,10 @@ def banner():
     c.text(left, vy + 4, "SPRITE EDITOR", 1, (70, 70, 78))
     c.text(left, vy + 14, "FOR Z80 CODERS", 1, (70, 70, 78))
 
-    # A row of small sprites along the bottom.
+    # A row of small sprites along the bottom of the shown part.
     sprites = [SHIP, GHOST, HEART]
     sx = right - len(sprites) * 16 - (len(sprites) - 1) * 5
-    sy = height - 6 - 16
+    sy = shown - 3 - 17
     for bits in sprites:
         c.bitmap(sx + 1, sy + 1, bits, 2, SHADOW)
         c.bitmap(sx, sy, bits, 2, INK)
@@ -420,8 +436,8 @@ BLACK, NAVY, GREEN, TEAL, MAROON, PURPLE, BROWN, LGREY = VGA[:8]
 DGREY, BLUE, LGREEN, CYAN, RED, MAGENTA, YELLOW, WHITE = VGA[8:]
 
 
-def about_icon():
-    c = Canvas(32, 32, WHITE + (255,))
+def about_icon(scale=1):
+    c = Canvas(32, 32, WHITE + (255,), scale)
     # The body: dark grey with a black outline and a light top edge.
     c.rect(4, 0, 24, 32, BLACK)
     c.rect(5, 1, 22, 30, DGREY)
@@ -455,14 +471,16 @@ LOGO_BACKGROUND = (134, 125, 134)
 LOGO_SHADOW = (100, 92, 100)
 
 
-def logo():
-    c = Canvas(60, 60, LOGO_BACKGROUND + (255,))
-    picture = icon(48)
-    shadow = Canvas(48, 48)
-    for y in range(48):
-        for x in range(48):
+def logo(scale=1):
+    c = Canvas(60, 60, LOGO_BACKGROUND + (255,), scale)
+    picture = icon(48 * scale)
+    picture.scale = scale
+    shadow = Canvas(48 * scale, 48 * scale)
+    shadow.scale = scale
+    for y in range(picture.height):
+        for x in range(picture.width):
             if picture.get(x, y)[3]:
-                shadow.set(x, y, LOGO_SHADOW)
+                shadow.pixels[y][x] = LOGO_SHADOW + (255,)
     c.paste(shadow, 8, 8)
     c.paste(picture, 5, 5)
     return c
@@ -509,10 +527,14 @@ def check_tutorial():
 def main():
     data = write("banner.bmp", bmp_bytes(banner()))
     assert len(data) == 67914, len(data)
+    write("banner@2x.bmp", bmp_bytes(banner(2)))
 
     write("quillox-32.png", png_rgba(icon(32)))
+    write("quillox-32@2x.png", png_rgba(icon(64)))
     write("about-32.png", png_indexed16(about_icon(), VGA))
+    write("about-32@2x.png", png_indexed16(about_icon(2), VGA))
     write("logo-60.png", png_rgb(logo()))
+    write("logo-60@2x.png", png_rgb(logo(2)))
     for size in (16, 32, 48, 64, 128, 256):
         write("icons/hicolor/%dx%d/apps/quillox.png" % (size, size), png_rgba(icon(size)))
     write("icons/hicolor/scalable/apps/quillox.svg", icon_svg())

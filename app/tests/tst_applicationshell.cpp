@@ -5,6 +5,7 @@
 #include "helpwindow.h"
 #include "mainwindow.h"
 #include "module1.h"
+#include "picturebox.h"
 #include "qtplatform.h"
 #include "scriptedplatform.h"
 #include "splashwindow.h"
@@ -293,6 +294,28 @@ private slots:
         QCOMPARE(image.size(), QSize(259, 87));
         QVERIFY(!picture->hasScaledContents());
         QCOMPARE(contents(QStringLiteral(":/quillox/banner.bmp")).size(), 67914);
+        // The box shows the top rows only; below them lies nothing but texture.
+        const QList<QRgb> texture = {qRgb(212, 208, 200), qRgb(222, 219, 212), qRgb(204, 200, 191)};
+        for (int y = picture->contentsRect().height(); y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                QVERIFY2(texture.contains(image.pixel(x, y)), qPrintable(QString::number(y)));
+    }
+
+    void sharpPicturesForScaledScreens_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char* name : {"banner.bmp", "logo-60.png", "quillox-32.png", "about-32.png"})
+            QTest::newRow(name) << QStringLiteral(":/quillox/") + QLatin1String(name);
+    }
+
+    void sharpPicturesForScaledScreens()
+    {
+        QFETCH(QString, path);
+        const QPixmap plain = resourcePicture(path, 1);
+        const QPixmap sharp = resourcePicture(path, 1.5);
+        QCOMPARE(plain.devicePixelRatio(), 1.0);
+        QCOMPARE(sharp.devicePixelRatio(), 2.0);
+        QCOMPARE(sharp.size(), plain.size() * 2);
     }
 
     void secondaryWindowsAreSingleAndKeptWhenHidden()
@@ -430,10 +453,18 @@ private slots:
         QCOMPARE(longest, qsizetype(102));
         for (const char c : text)
             QVERIFY(static_cast<unsigned char>(c) < 0x80);
+        // Drawings are made of 0 and 1, which are equally wide in any font.
+        QVERIFY(!text.contains('#'));
         auto* box = windowNamed("Form3")->findChild<QPlainTextEdit*>("Text1");
         QVERIFY(box->isReadOnly());
         QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(box->toPlainText().toLatin1(), QByteArray(text).replace("\r\n", "\n"));
+        // Headings' underlines fit on one line of the box.
+        for (const QByteArray& line : text.split('\n'))
+            if (line.startsWith("--") || line.startsWith("=="))
+                QVERIFY2(box->fontMetrics().horizontalAdvance(QString::fromLatin1(line.trimmed())) <
+                             box->viewport()->width(),
+                         line.constData());
     }
 
     void commandLine_data()
