@@ -2,7 +2,8 @@
 """Measures Quillox beside a bare QMainWindow with a status bar, on a real X
 server (run it on a private Xvfb with run-on-xvfb.sh): the time from the start of the process until
 its first window is mapped, the resident memory once the main window shows,
-and the CPU time spent idle over a period with the clock running.
+and the CPU time spent idle over a period with the clock running; Quillox also
+with a sprite file on its command line.
 
 usage: tests/desktop/run-on-xvfb.sh bench/shell-budgets.py BUILD_DIR [IDLE_SECONDS] [RUNS]
 """
@@ -88,12 +89,17 @@ def main():
     build = sys.argv[1]
     idle = float(sys.argv[2]) if len(sys.argv) > 2 else 30.0
     runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
-    results = {"bare QMainWindow": [], "Quillox": []}
+    results = {"bare QMainWindow": [], "Quillox": [], "Quillox FILE": []}
+    sprite = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples",
+                          "sword.spr")
     for _ in range(runs):
         results["bare QMainWindow"].append(
             measure([os.path.join(build, "bench", "quillox_bare_window")], "^Bare$", idle=idle))
         results["Quillox"].append(
             measure([os.path.join(build, "app", "quillox")], "^Quillox$", press_ok,
+                    "^Quillox$", idle=idle))
+        results["Quillox FILE"].append(
+            measure([os.path.join(build, "app", "quillox"), sprite], "^Quillox$", press_ok,
                     "^Quillox$", idle=idle))
     print("%-18s %14s %12s %16s" % ("", "start (ms)", "RSS (MiB)", "idle CPU (s/%ds)" % idle))
     medians = {}
@@ -106,6 +112,7 @@ def main():
     bare, ours = medians["bare QMainWindow"], medians["Quillox"]
     print("ratios: start %.2f, RSS %.2f, idle CPU %.2f" %
           (ours[0] / bare[0], ours[1] / bare[1], ours[2] / max(bare[2], 1.0 / TICKS)))
+    print("start with a file against without: %.2f" % (medians["Quillox FILE"][0] / ours[0]))
 
 
 if __name__ == "__main__":
