@@ -4,19 +4,16 @@
 #include "scriptedplatform.h"
 #include "spritecode.h"
 #include "spritefile.h"
+#include "testfiles.h"
 
 #include <QLabel>
 #include <QtTest>
 
-#include <memory>
 #include <random>
-
-#include <csignal>
 
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,19 +22,6 @@ using namespace quillox;
 
 namespace
 {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Makes a folder unwritable; the superuser, whom permissions do not bind,
 // gets an immutable folder instead.
@@ -56,52 +40,17 @@ bool setFolderLocked(const QString& path, bool locked)
     return done;
 }
 
-// Everything an open may change, to check that a failed one changed nothing.
-struct Snapshot {
-    std::array<Rgb, SpriteGrid::CellCount> colours;
-    int width;
-    int height;
-    QString code;
-    std::string buffer;
-    bool operator==(const Snapshot& other) const
-    {
-        return colours == other.colours && width == other.width && height == other.height &&
-               code == other.code && buffer == other.buffer;
-    }
-};
-
 } // namespace
 
 class SpriteFileCommandsTest : public QObject
 {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void saveWritesActiveBlock();
-    void saveTwiceReplaces();
-    void open_data();
-    void open();
-    void openWithCurrentSizesRunsNoRefresh();
-    void roundTripThroughWindowEverySize();
-    void dialogStateIsShared();
-    void cancelDoesNothing_data();
-    void cancelDoesNothing();
-    void saveFailureIsReportedAndKeepsOldFile_data();
-    void saveFailureIsReportedAndKeepsOldFile();
-    void saveFailureOnFullDiskKeepsOldFile();
-    void saveInPlaceWhenOnlyTheFileIsWritable();
-    void saveLeavesNoVisibleTemporary();
-    void unreadableOpenChangesNothing_data();
-    void unreadableOpenChangesNothing();
-    void hugeFileIsReadBounded();
-
 private:
-    Snapshot snapshot() const
+    // Everything an open may change.
+    auto state() const
     {
-        return {window->grid().colours(), window->grid().width(), window->grid().height(),
-                window->codeText(), window->text2()};
+        return std::make_tuple(window->grid().colours(), window->codeText(),
+                               window->findChild<QLabel*>(QStringLiteral("Label1"))->text());
     }
     void open(const QString& path)
     {
@@ -113,368 +62,249 @@ private:
         platform->fileAnswers.push_back(path);
         window->SaveSprite();
     }
-    void drawRandomly(unsigned seed)
+    QStringList files() const
     {
-        std::mt19937 random(seed);
+        return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    void drawRandomly()
+    {
+        std::mt19937 random(3);
         for (int index = 1; index <= SpriteGrid::CellCount; ++index)
             if (random() % 2)
                 window->clickCell(index);
     }
 
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        platform = std::make_unique<ScriptedPlatform>();
+        window = std::make_unique<MainWindow>(*platform);
+    }
+
+    void cleanup() { setFolderLocked(dir->filePath(QStringLiteral("locked")), false); }
+
+    void saveAndOpenShareTheDialog()
+    {
+        window->setColumnSliderPosition(13);
+        window->setRowSliderPosition(14);
+        for (int index : {208, 210, 224, 1, 100})
+            window->clickCell(index);
+        const QString path = dir->filePath(QStringLiteral("example.spr"));
+        save(path);
+        QCOMPARE(contents(path), QByteArray("0203101010\r\n"));
+        QCOMPARE(platform->saveRequests[0].title, QStringLiteral("Save Sprite as *.spr"));
+        QCOMPARE(platform->saveRequests[0].filter, QStringLiteral("Quillox (*.spr)|*.spr"));
+        open(path);
+        QCOMPARE(platform->openRequests[0].title, QStringLiteral("Open Sprite"));
+        QCOMPARE(platform->openRequests[0].fileName, path);
+        QCOMPARE(platform->openRequests[0].filter, platform->saveRequests[0].filter);
+        // The colour dialog leaves the file dialog's state alone.
+        platform->colourAnswers.push_back(QColor(Qt::red));
+        window->SetCodeBackColour();
+        save(dir->filePath(QStringLiteral("other.spr")));
+        QCOMPARE(platform->saveRequests[1].fileName, path);
+        QVERIFY(platform->messages.isEmpty());
+    }
+
+    void open_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("code"); // empty: the cells are kept
+        QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3"
+                                        << "\t.db\t%101\r\n\t.db\t%010";
+        QTest::newRow("bad height, width applied") << QByteArray(" 10301") << "8 x 3"
+                                                   << "";
+        QTest::newRow("valid height, bad width") << QByteArray("0216") << "2 x 8"
+                                                 << "";
+        // An empty file empties the buffer and changes no size and no cell.
+        QTest::newRow("empty") << QByteArray() << "8 x 8"
+                               << "";
+    }
+
+    void open()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, label);
+        QFETCH(QString, code);
+        drawRandomly();
+        const auto before = window->grid().colours();
+        writeFile(dir->filePath(QStringLiteral("input.spr")), file);
+        open(dir->filePath(QStringLiteral("input.spr")));
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
+        QCOMPARE(window->text2(), file.toStdString());
+        QCOMPARE(window->codeText(),
+                 code.isEmpty() ? QString::fromStdString(spriteCode(window->grid())) : code);
+        QVERIFY(!code.isEmpty() || window->grid().colours() == before);
+    }
+
+    void hugeFileIsReadBounded()
+    {
+        const QString path = dir->filePath(QStringLiteral("huge.spr"));
+        writeFile(path, "0203101010\r\n");
+        QVERIFY(QFile::resize(path, qint64(3) << 30));
+        open(path);
+        QCOMPARE(window->text2().size(), MaxSpriteFileRead);
+        QCOMPARE(window->codeText(), QStringLiteral("\t.db\t%101\r\n\t.db\t%010"));
+    }
+
+    void cancelDoesNothing_data()
+    {
+        QTest::addColumn<QString>("command");
+        for (const char* command : {"sprite save", "sprite open", "code save", "colour"})
+            QTest::newRow(command) << command;
+    }
+
+    void cancelDoesNothing()
+    {
+        QFETCH(QString, command);
+        writeFile(dir->filePath(QStringLiteral("previous.spr")), "0303111111111\r\n");
+        open(dir->filePath(QStringLiteral("previous.spr")));
+        drawRandomly();
+        auto* box = window->findChild<CodeBox*>(QStringLiteral("source"));
+        const auto before = std::make_tuple(state(), box->backgroundColour(), window->text2());
+        platform->fileAnswers.push_back(std::nullopt);
+        if (command == "sprite save")
+            window->SaveSprite(); // builds its buffer before it asks for the name
+        else if (command == "sprite open")
+            window->OpenSprite();
+        else if (command == "code save")
+            window->SaveCodeFile();
+        else
+            window->SetCodeBackColour();
+        QCOMPARE(files(), QStringList{"previous.spr"});
+        QCOMPARE(contents(dir->filePath(QStringLiteral("previous.spr"))),
+                 QByteArray("0303111111111\r\n"));
+        QVERIFY(platform->messages.isEmpty());
+        QVERIFY(std::make_tuple(state(), box->backgroundColour(),
+                                command == "sprite save" ? std::get<2>(before) : window->text2()) ==
+                before);
+    }
+
+    void windowReportsFailures_data()
+    {
+        QTest::addColumn<bool>("saving");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("save") << true << "The sprite could not be saved as \"%1\":\nFile too large";
+        QTest::newRow("open") << false
+                              << "The sprite file \"%1\" could not be opened:\nNot a regular file";
+    }
+
+    void windowReportsFailures()
+    {
+        QFETCH(bool, saving);
+        QFETCH(QString, message);
+        const QString path = dir->filePath(QStringLiteral("kept.spr"));
+        if (saving)
+            writeFile(path, "01011\r\n");
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        drawRandomly();
+        const auto before = state();
+        if (saving) {
+            // The write fails while the last bytes are flushed, before the temporary
+            // would replace the file.
+            const FileSizeLimit limit(8);
+            save(path);
+        } else {
+            open(path); // opened blocking, the pipe would wait for a writer forever
+        }
+        QCOMPARE(platform->messages.size(), 1);
+        QCOMPARE(platform->messages[0].text, message.arg(path));
+        QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
+        QVERIFY(state() == before);
+        QCOMPARE(files(), QStringList{"kept.spr"});
+        QVERIFY(!saving || contents(path) == "01011\r\n");
+    }
+
+    void failuresNameTheReason_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("readReason");
+        QTest::addColumn<QString>("writeReason");
+        const QString missing = "No such file or directory", folder = "Is a directory";
+        const QString special = "Not a regular file", loop = "Too many levels of symbolic links";
+        const QString tooLong = "File name too long", noName = "No file name was given.";
+        QTest::newRow("missing folder") << "missing/s.spr" << missing << missing;
+        QTest::newRow("folder") << "folder" << folder << folder;
+        QTest::newRow("new name in a locked folder")
+            << "locked/new.spr" << missing
+            << (::geteuid() ? "Permission denied" : "Operation not permitted");
+        QTest::newRow("named pipe") << "pipe.spr" << special << special;
+        QTest::newRow("device") << "/dev/full" << special << "No space left on device";
+        QTest::newRow("name too long") << QString(300, 'n') << tooLong << tooLong;
+        QTest::newRow("link loop") << "loop.spr" << loop << loop;
+        QTest::newRow("no name") << "" << noName << noName;
+    }
+
+    void failuresNameTheReason()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, readReason);
+        QFETCH(QString, writeReason);
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir->filePath("pipe.spr")).constData(), 0600), 0);
+        QCOMPARE(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()),
+                 0);
+        if (name.startsWith("locked") && !setFolderLocked(dir->filePath("locked"), true))
+            QSKIP("this file system cannot lock a folder");
+        const QString path = name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name);
+        std::string read;
+        WriteFailure failure;
+        QVERIFY(!readRegularFile(path, 64, read, failure));
+        QCOMPARE(failure.reason, readReason);
+        QVERIFY(!writeWholeFile(path, "01011\r\n", failure));
+        QCOMPARE(failure.reason, writeReason);
+        QCOMPARE(files(), QStringList({"loop.spr", "pipe.spr"}));
+    }
+
+    void inPlaceWhenOnlyTheFileIsWritable()
+    {
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
+        const QString path = dir->filePath(QStringLiteral("locked/sprite.spr"));
+        writeFile(path, "01011\r\n, longer than the new file");
+        if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
+            QSKIP("this file system cannot lock a folder");
+        WriteFailure failure;
+        QVERIFY(writeWholeFile(path, "01010\r\n", failure));
+        QCOMPARE(contents(path), QByteArray("01010\r\n"));
+    }
+
+    void temporariesAreHiddenAndStaleOnesRemoved()
+    {
+        const QString path = dir->filePath(QStringLiteral("sprite.spr"));
+        writeFile(dir->filePath(QStringLiteral(".other.spr.quillox-abcdef")), "another file's");
+        // A save killed after writing, before its rename.
+        if (const pid_t child = ::fork(); child == 0) {
+            WriteFailure failure;
+            auto* killed = new FileReplacement(path);
+            ::_exit(killed->open(failure) && killed->write("0101", 4, failure) ? 0 : 1);
+        } else {
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QCOMPARE(status, 0);
+        }
+        QVERIFY(files().size() == 2 && files().last().startsWith(".sprite.spr.quillox-"));
+        WriteFailure failure;
+        QVERIFY(writeWholeFile(path, "01011\r\n", failure));
+        const QStringList saved{".other.spr.quillox-abcdef", "sprite.spr"};
+        QCOMPARE(files(), saved);
+        // A save still running keeps its temporary.
+        FileReplacement running(path);
+        QVERIFY(running.open(failure) && writeWholeFile(path, "01011\r\n", failure));
+        QCOMPARE(files().size(), 3);
+        QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
+        QCOMPARE(files(), saved);
+        QCOMPARE(contents(path), QByteArray("0101"));
+    }
+
+private:
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<ScriptedPlatform> platform;
     std::unique_ptr<MainWindow> window;
 };
-
-void SpriteFileCommandsTest::init()
-{
-    dir = std::make_unique<QTemporaryDir>();
-    platform = std::make_unique<ScriptedPlatform>();
-    window = std::make_unique<MainWindow>(*platform);
-}
-
-void SpriteFileCommandsTest::cleanup()
-{
-    setFolderLocked(dir->filePath(QStringLiteral("locked")), false);
-    window.reset();
-    platform.reset();
-    dir.reset();
-}
-
-void SpriteFileCommandsTest::saveWritesActiveBlock()
-{
-    window->setColumnSliderPosition(13);
-    window->setRowSliderPosition(14);
-    for (int index : {208, 210, 224, 1, 100})
-        window->clickCell(index);
-    const QString path = dir->filePath(QStringLiteral("example.spr"));
-    save(path);
-    QCOMPARE(readAll(path), QByteArray("0203101010\r\n"));
-    QCOMPARE(window->text2(), std::string("0203101010"));
-    QVERIFY(platform->messages.isEmpty());
-    QCOMPARE(platform->saveRequests.size(), 1);
-    QCOMPARE(platform->saveRequests[0].title, QStringLiteral("Save Sprite as *.spr"));
-    QCOMPARE(platform->saveRequests[0].filter, QStringLiteral("Quillox (*.spr)|*.spr"));
-}
-
-void SpriteFileCommandsTest::saveTwiceReplaces()
-{
-    const QString path = dir->filePath(QStringLiteral("twice.spr"));
-    save(path);
-    window->clickCell(225);
-    save(path);
-    const QByteArray bytes = readAll(path);
-    QCOMPARE(bytes.count("\r\n"), 1);
-    QCOMPARE(bytes, QByteArray("0808" + QByteArray(63, '0') + "1\r\n"));
-}
-
-void SpriteFileCommandsTest::open_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("label");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<bool>("cellsKept");
-    const QString prefix = QStringLiteral("\t.db\t%");
-    QTest::newRow("worked example")
-        << QByteArray("0203101010\r\n") << "2 x 3" << prefix + "101\r\n" + prefix + "010" << false;
-    QTest::newRow("sizes only give black cells")
-        << QByteArray("0203\r\n") << "2 x 3" << prefix + "111\r\n" + prefix + "111" << false;
-    QTest::newRow("bad height, width applied")
-        << QByteArray(" 10301") << "8 x 3" << QString() << true;
-    QTest::newRow("valid height, bad width") << QByteArray("0216") << "2 x 8" << QString() << true;
-    QTest::newRow("both sizes bad") << QByteArray("1 99") << "8 x 8" << QString() << true;
-    QTest::newRow("too short") << QByteArray("0") << "8 x 8" << QString() << true;
-    // An empty file empties the buffer and changes no size and no cell.
-    QTest::newRow("empty") << QByteArray() << "8 x 8" << QString() << true;
-    QTest::newRow("rows broken by hand") << QByteArray("0202"
-                                                       "10\r\n01\r\n")
-                                         << "2 x 2" << prefix + "10\r\n" + prefix + "11" << false;
-}
-
-void SpriteFileCommandsTest::open()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, label);
-    QFETCH(QString, code);
-    QFETCH(bool, cellsKept);
-    drawRandomly(3);
-    const auto before = window->grid().colours();
-    const QString path = dir->filePath(QStringLiteral("input.spr"));
-    writeBytes(path, file);
-    open(path);
-    QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
-    QCOMPARE(window->text2(), file.toStdString());
-    if (cellsKept)
-        QCOMPARE(window->grid().colours(), before);
-    if (!code.isEmpty())
-        QCOMPARE(window->codeText(), code);
-    QCOMPARE(window->codeText(), QString::fromStdString(spriteCode(window->grid())));
-    QVERIFY(platform->messages.isEmpty());
-}
-
-void SpriteFileCommandsTest::openWithCurrentSizesRunsNoRefresh()
-{
-    const QString path = dir->filePath(QStringLiteral("same.spr"));
-    writeBytes(path, "0808" + QByteArray(64, '1') + "\r\n");
-    QSignalSpy refreshes(window.get(), &MainWindow::sizeRefreshed);
-    open(path);
-    QCOMPARE(refreshes.count(), 0);
-    QCOMPARE(window->codeText().count(QLatin1Char('1')), 64);
-}
-
-void SpriteFileCommandsTest::roundTripThroughWindowEverySize()
-{
-    std::mt19937 random(42);
-    const QString path = dir->filePath(QStringLiteral("round.spr"));
-    for (int width = 1; width <= 15; ++width) {
-        for (int height = 1; height <= 15; ++height) {
-            window->setColumnSliderPosition(16 - width);
-            window->setRowSliderPosition(16 - height);
-            for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-                window->setCellColour(SpriteGrid::rowOf(index), SpriteGrid::columnOf(index),
-                                      random() % 2 ? Black : White);
-            const SpriteGrid saved = window->grid();
-            const QString code = QString::fromStdString(spriteCode(saved));
-            save(path);
-            window->NewSprite();
-            window->setColumnSliderPosition(1);
-            window->setRowSliderPosition(1);
-            open(path);
-            QCOMPARE(window->grid().width(), width);
-            QCOMPARE(window->grid().height(), height);
-            for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-                if (saved.isShown(index))
-                    QCOMPARE(window->grid().colour(index), saved.colour(index));
-            QCOMPARE(window->codeText(), code);
-        }
-    }
-}
-
-void SpriteFileCommandsTest::dialogStateIsShared()
-{
-    const QString first = dir->filePath(QStringLiteral("first.spr"));
-    save(first);
-    open(first);
-    QCOMPARE(platform->openRequests.size(), 1);
-    const FileDialogRequest& openRequest = platform->openRequests[0];
-    QCOMPARE(openRequest.fileName, first);
-    QCOMPARE(openRequest.filter, QStringLiteral("Quillox (*.spr)|*.spr"));
-    QVERIFY(openRequest.title != QStringLiteral("Save Sprite as *.spr"));
-    QVERIFY(!openRequest.title.isEmpty());
-
-    const QString other = dir->filePath(QStringLiteral("other.spr"));
-    writeBytes(other, "0101"
-                      "1\r\n");
-    open(other);
-    platform->colourAnswers.push_back(QColor(Qt::red));
-    window->SetCodeBackColour();
-    save(dir->filePath(QStringLiteral("third.spr")));
-    QCOMPARE(platform->saveRequests.last().fileName, other);
-    QCOMPARE(window->commonDialog1().title, QStringLiteral("Save Sprite as *.spr"));
-}
-
-void SpriteFileCommandsTest::cancelDoesNothing_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::newRow("sprite save") << "save";
-    QTest::newRow("sprite open") << "open";
-    QTest::newRow("code save") << "code";
-    QTest::newRow("colour") << "colour";
-}
-
-void SpriteFileCommandsTest::cancelDoesNothing()
-{
-    QFETCH(QString, command);
-    const QString previous = dir->filePath(QStringLiteral("previous.spr"));
-    writeBytes(previous, "0303111111111\r\n");
-    open(previous);
-    drawRandomly(8);
-    const Snapshot before = snapshot();
-    auto* box = window->findChild<CodeBox*>(QStringLiteral("source"));
-    const QColor background = box->backgroundColour();
-    const QStringList filesBefore = QDir(dir->path()).entryList(QDir::Files);
-    platform->fileAnswers.push_back(std::nullopt);
-    if (command == "save")
-        window->SaveSprite();
-    else if (command == "open")
-        window->OpenSprite();
-    else if (command == "code")
-        window->SaveCodeFile();
-    else
-        window->SetCodeBackColour();
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), filesBefore);
-    QCOMPARE(readAll(previous), QByteArray("0303111111111\r\n"));
-    QCOMPARE(box->backgroundColour(), background);
-    QVERIFY(platform->messages.isEmpty());
-    const Snapshot after = snapshot();
-    QCOMPARE(after.colours, before.colours);
-    QCOMPARE(after.code, before.code);
-    // The sprite save builds its buffer before it asks for the name.
-    if (command != "save")
-        QCOMPARE(after.buffer, before.buffer);
-}
-
-void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing/sprite.spr"
-                                    << "No such file or directory";
-    QTest::newRow("folder as the name") << "folder"
-                                        << "Is a directory";
-    QTest::newRow("new name in a locked folder")
-        << "locked/new.spr" << (::geteuid() ? "Permission denied" : "Operation not permitted");
-    QTest::newRow("named pipe") << "pipe.spr"
-                                << "Not a regular file";
-    QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "File name too long";
-    QTest::newRow("link loop") << "loop.spr"
-                               << "Too many levels of symbolic links";
-}
-
-void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, reason);
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-    QVERIFY(::mkfifo(QFile::encodeName(dir->filePath(QStringLiteral("pipe.spr"))).constData(),
-                     0600) == 0);
-    QVERIFY(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()) == 0);
-    if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
-        QSKIP("this file system cannot lock a folder");
-    const QString path = dir->filePath(name);
-    save(path);
-    QCOMPARE(platform->messages.size(), 1);
-    QVERIFY(platform->messages[0].text.contains(path));
-    QVERIFY2(platform->messages[0].text.endsWith(reason), qPrintable(platform->messages[0].text));
-    QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
-}
-
-void SpriteFileCommandsTest::saveFailureOnFullDiskKeepsOldFile()
-{
-    // A file size limit makes every write past 8 bytes fail, as a full disk does.
-    const QString path = dir->filePath(QStringLiteral("kept.spr"));
-    writeBytes(path, "0101"
-                     "1\r\n");
-    struct rlimit previous;
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
-    const auto handler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = previous;
-    limit.rlim_cur = 8;
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
-    save(path);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    ::signal(SIGXFSZ, handler);
-    QCOMPARE(readAll(path), QByteArray("0101"
-                                       "1\r\n"));
-    QCOMPARE(platform->messages.size(), 1);
-    QVERIFY(platform->messages[0].text.contains(path));
-    QVERIFY2(platform->messages[0].text.endsWith("File too large"),
-             qPrintable(platform->messages[0].text));
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.spr"});
-}
-
-void SpriteFileCommandsTest::saveInPlaceWhenOnlyTheFileIsWritable()
-{
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-    const QString path = dir->filePath(QStringLiteral("locked/sprite.spr"));
-    writeBytes(path, "0101"
-                     "1\r\n, longer than the new file");
-    if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
-        QSKIP("this file system cannot lock a folder");
-    window->setColumnSliderPosition(15);
-    window->setRowSliderPosition(15);
-    save(path);
-    QVERIFY(platform->messages.isEmpty());
-    QCOMPARE(readAll(path), QByteArray("01010\r\n"));
-}
-
-void SpriteFileCommandsTest::saveLeavesNoVisibleTemporary()
-{
-    const QString path = dir->filePath(QStringLiteral("sprite.spr"));
-    const auto listed = [this](const QString& pattern = QStringLiteral("*")) {
-        return QDir(dir->path(), pattern, QDir::Name, QDir::Files | QDir::Hidden).entryList();
-    };
-    writeBytes(dir->filePath(QStringLiteral(".other.spr.quillox-abcdef")), "another file's");
-    // A save killed after writing, before its rename.
-    if (const pid_t child = ::fork(); child == 0) {
-        WriteFailure failure;
-        auto* killed = new FileReplacement(path);
-        ::_exit(killed->open(failure) && killed->write("0101", 4, failure) ? 0 : 1);
-    } else {
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QCOMPARE(status, 0);
-    }
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
-    QCOMPARE(listed(QStringLiteral(".sprite.spr.quillox-??????")).size(), 1);
-    save(path);
-    const QStringList saved{".other.spr.quillox-abcdef", "sprite.spr"};
-    QCOMPARE(listed(), saved);
-    // A save still running keeps its temporary.
-    WriteFailure failure;
-    FileReplacement running(path);
-    QVERIFY(running.open(failure));
-    save(path);
-    QCOMPARE(listed().size(), 3);
-    QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
-    QCOMPARE(listed(), saved);
-    QCOMPARE(readAll(path), QByteArray("0101"));
-}
-
-void SpriteFileCommandsTest::unreadableOpenChangesNothing_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing file") << "missing.spr"
-                                  << "No such file or directory";
-    QTest::newRow("folder") << "folder"
-                            << "Is a directory";
-    QTest::newRow("named pipe") << "pipe.spr"
-                                << "Not a regular file";
-    QTest::newRow("device") << "/dev/zero"
-                            << "Not a regular file";
-    QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "File name too long";
-    QTest::newRow("link loop") << "loop.spr"
-                               << "Too many levels of symbolic links";
-    QTest::newRow("empty name") << ""
-                                << "No file name was given.";
-}
-
-void SpriteFileCommandsTest::unreadableOpenChangesNothing()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, reason);
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
-    QVERIFY(::mkfifo(QFile::encodeName(dir->filePath(QStringLiteral("pipe.spr"))).constData(),
-                     0600) == 0);
-    QVERIFY(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()) == 0);
-    save(dir->filePath(QStringLiteral("last.spr")));
-    drawRandomly(12);
-    window->setColumnSliderPosition(4);
-    const Snapshot before = snapshot();
-    open(name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name));
-    QVERIFY(snapshot() == before);
-    QCOMPARE(platform->messages.size(), 1);
-    QVERIFY(platform->messages[0].text.contains(name));
-    QVERIFY2(platform->messages[0].text.endsWith(reason), qPrintable(platform->messages[0].text));
-}
-
-void SpriteFileCommandsTest::hugeFileIsReadBounded()
-{
-    const QString path = dir->filePath(QStringLiteral("huge.spr"));
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("0203101010\r\n");
-        QVERIFY(file.resize(qint64(3) << 30));
-    }
-    open(path);
-    QCOMPARE(window->text2().size(), MaxSpriteFileRead);
-    QCOMPARE(window->grid().width(), 3);
-    QCOMPARE(window->grid().height(), 2);
-}
 
 QTEST_MAIN(SpriteFileCommandsTest)
 #include "tst_spritefilecommands.moc"
