@@ -19,34 +19,12 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QtTest>
 
-#include <csignal>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillox;
-
-namespace
-{
-
-const QString NoLog = QStringLiteral("File doesn\u00B4t exist.");
-
-void deleteClosedWindows()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void activate(QWidget* window)
-{
-    QEvent activation(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(window, &activation);
-}
-
-QString sizeLabel(QWidget* about)
-{
-    return about->findChild<QLabel*>("Label7")->text();
-}
-
-} // namespace
 
 class ApplicationShellTest : public QObject
 {
@@ -67,7 +45,71 @@ private slots:
     void cleanup()
     {
         shell_.reset();
-        deleteClosedWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void recordsAreAppended()
+    {
+        writeFile(platform_->logPath, "earlier");
+        platform_->time = QTime(14, 5, 9);
+        QCOMPARE(appendExitRecord(*platform_, WayOfClosing::ExitCommand), std::nullopt);
+        QCOMPARE(platform_->clockReadings, QStringList({"time", "date"}));
+        platform_->time = QTime(0, 0, 0);
+        platform_->date = QDate(999, 1, 9);
+        QCOMPARE(appendExitRecord(*platform_, WayOfClosing::Other), std::nullopt);
+        QCOMPARE(contents(platform_->logPath),
+                 "earlier\r\nQuillox v.1.25 was closed: 14:05:09 03-03-2001  With the Exit-button"
+                 "\r\n\r\nQuillox v.1.25 was closed: 00:00:00 01-09-0999  Without using the "
+                 "Exit-button\r\n");
+    }
+
+    void recordsAreWholeOrNothing()
+    {
+        // A record cut short by a file size limit, as by a full disk, is taken back.
+        for (const QByteArray& log : {QByteArray(), QByteArray("earlier records")}) {
+            if (!log.isNull())
+                writeFile(platform_->logPath, log);
+            QCOMPARE(underFileSizeLimit(
+                         40, [this] { return appendExitRecord(*platform_, WayOfClosing::Other); }),
+                     platform_->logPath + QStringLiteral(": File too large"));
+            QCOMPARE(QFileInfo::exists(platform_->logPath), !log.isNull());
+            QCOMPARE(contents(platform_->logPath), log);
+        }
+    }
+
+    void aLogThatIsNoFileIsRefused()
+    {
+        // The pipe, opened blocking, would wait for a reader forever.
+        QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("folder")));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir_->filePath("pipe")).constData(), 0600), 0);
+        for (const char* name : {"folder: Is a directory", "pipe: Not a regular file"}) {
+            platform_->logPath = dir_->filePath(QString::fromLatin1(name).section(':', 0, 0));
+            QCOMPARE(appendExitRecord(*platform_, WayOfClosing::Other), dir_->filePath(name));
+        }
+    }
+
+    void logHome_data()
+    {
+        QTest::addColumn<QByteArray>("home");
+        QTest::addColumn<QString>("folder");
+        const QString userHome = QFile::decodeName(::getpwuid(::getuid())->pw_dir);
+        QTest::newRow("HOME set") << QByteArray("/some/home") << "/some/home";
+        QTest::newRow("HOME empty") << QByteArray("") << userHome;
+        QTest::newRow("HOME unset") << QByteArray() << userHome;
+    }
+
+    void logHome()
+    {
+        QFETCH(QByteArray, home);
+        QFETCH(QString, folder);
+        const QByteArray kept = qgetenv("HOME");
+        home.isNull() ? qunsetenv("HOME") : qputenv("HOME", home);
+        const QString path = QtPlatform().exitLogPath();
+        const QString shown = displayedLogPath(folder + QStringLiteral("/quillox.ini"));
+        qputenv("HOME", kept);
+        QCOMPARE(path, folder + QStringLiteral("/quillox.ini"));
+        QCOMPARE(shown, QStringLiteral("~/quillox.ini"));
+        QCOMPARE(displayedLogPath(QStringLiteral("/var/q.ini")), QStringLiteral("/var/q.ini"));
     }
 
     void okOpensTheMainWindow()
@@ -89,50 +131,30 @@ private slots:
     void ending_data()
     {
         QTest::addColumn<bool>("byExitCommand");
-        QTest::addColumn<bool>("withSecondaryWindows");
-        QTest::newRow("Exit") << true << false;
-        QTest::newRow("Exit, About and help open") << true << true;
-        QTest::newRow("closed") << false << false;
-        QTest::newRow("closed, About and help open") << false << true;
+        QTest::addColumn<bool>("logWritable");
+        QTest::newRow("Exit") << true << true;
+        QTest::newRow("closed") << false << true;
+        QTest::newRow("Exit, the log's folder missing") << true << false;
     }
 
     void ending()
     {
         QFETCH(bool, byExitCommand);
-        QFETCH(bool, withSecondaryWindows);
+        QFETCH(bool, logWritable);
+        if (!logWritable)
+            platform_->logPath = dir_->filePath(QStringLiteral("missing/quillox.ini"));
         pressOk();
-        if (withSecondaryWindows)
-            openSecondaryWindows();
+        openSecondaryWindows();
         if (byExitCommand)
             trigger("sdfdsf");
         // The window system closes the window the Exit command left open.
         QVERIFY(shell_->mainWindow()->close());
+        const WayOfClosing way = byExitCommand ? WayOfClosing::ExitCommand : WayOfClosing::Other;
         QCOMPARE(contents(platform_->logPath),
-                 exitRecord(platform_->time, platform_->date,
-                            byExitCommand ? WayOfClosing::ExitCommand : WayOfClosing::Other));
+                 logWritable ? exitRecord(platform_->time, platform_->date, way) : "");
+        QCOMPARE(platform_->messages.size(), logWritable ? 0 : 1);
+        QVERIFY(logWritable || platform_->messages[0].text.startsWith(platform_->logPath + ": "));
         QCOMPARE(platform_->endRequests, 1);
-    }
-
-    void anUnwritableLogIsReportedAndStillEnds()
-    {
-        platform_->logPath = dir_->filePath(QStringLiteral("missing/quillox.ini"));
-        pressOk();
-        trigger("sdfdsf");
-        QCOMPARE(platform_->messages.size(), 1);
-        QVERIFY(platform_->messages[0].text.startsWith(platform_->logPath + ": "));
-        QCOMPARE(platform_->messages[0].title, QStringLiteral("Quillox"));
-        QCOMPARE(platform_->endRequests, 1);
-    }
-
-    void desktopEndClosesEveryWindow()
-    {
-        QtPlatform desktop;
-        pressOk();
-        openSecondaryWindows();
-        QTimer::singleShot(0, [&desktop] { desktop.endProgram(); });
-        QCOMPARE(QApplication::exec(), 0);
-        for (QWidget* window : QApplication::topLevelWidgets())
-            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     }
 
     void systemAsksToEnd_data()
@@ -156,10 +178,12 @@ private slots:
         if (signal)
             std::signal(signal, SIG_DFL);
         QtPlatform desktop;
-        ApplicationShell shell(desktop);
-        shell.start();
-        if (okPressed)
-            QTest::mouseClick(shell.splash()->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        shell_ = std::make_unique<ApplicationShell>(desktop);
+        shell_->start();
+        if (okPressed) {
+            pressOk();
+            openSecondaryWindows();
+        }
         if (signal)
             std::raise(signal);
         else
@@ -169,93 +193,23 @@ private slots:
         const QByteArray log = contents(desktop.exitLogPath());
         QCOMPARE(log.size(), okPressed ? 81 : 0);
         QCOMPARE(log.count("Without using the Exit-button"), okPressed ? 1 : 0);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        shell_.reset();
     }
 
-    void layout()
+    void windowsAreFixedAndShowWholeTexts()
     {
-        struct Control {
-            const char* window;
-            const char* name;
-            QRect twips;
-            QString text;
-        };
-        const Control controls[] = {
-            {"Form1", "Picture1", {495, 90, 3945, 1245}, {}},
-            {"Form1", "Label1", {300, 1395, 4320, 540}, "Quillox\u2122 for Windows\u00AE"},
-            {"Form1", "Label2", {285, 1800, 1620, 270}, "Version 1.25 (11-2000)"},
-            {"Form1", "Command1", {4065, 2490, 945, 270}, "&OK"},
-            {"Form2", "Label3", {600, 0, 2895, 735}, " Quillox"},
-            {"Form2", "Label8", {3255, 90, 600, 240}, "1.25"},
-            {"Form2", "Label4", {360, 600, 3975, 255}, "Made by the Quillox developers"},
-            {"Form2", "Picture1", {0, 960, 975, 975}, {}},
-            {"Form2", "Label1", {1080, 960, 3015, 255}, makersWebAddress()},
-            {"Form2", "Label2", {1080, 1440, 3135, 255}, makersMailAddress()},
-            {"Form2", "Label5", {120, 1920, 2655, 255}, "All exits are logged into ~/quillox.ini"},
-            {"Form2", "Label6", {120, 2160, 495, 255}, "Size:"},
-            {"Form2", "Label7", {600, 2160, 2175, 255}, NoLog},
-            {"Form2", "Command2", {120, 2400, 1095, 255}, "Clear quillox.ini"},
-            {"Form2", "Command1", {3480, 2280, 735, 375}, "Thanks"},
-            {"Form3", "Text1", {120, 120, 6615, 4575}, {}},
-            {"Form3", "Command1", {5865, 4755, 975, 315}, "Close"},
-        };
-        for (const Control& control : controls) {
-            QWidget* widget = windowNamed(control.window)->findChild<QWidget*>(control.name);
-            const QRect& twips = control.twips;
-            QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15,
-                                               twips.height() / 15));
-            if (auto* label = qobject_cast<QLabel*>(widget); label && !control.text.isEmpty()) {
-                QCOMPARE(label->text(), control.text);
-                QVERIFY2(QFontMetricsF(label->font()).horizontalAdvance(control.text) <=
+        for (QWidget* window : {windowNamed("Form1"), windowNamed("Form2"), windowNamed("Form3")}) {
+            QCOMPARE(window->minimumSize(), window->maximumSize());
+            QCOMPARE(window->windowFlags() & (Qt::WindowType_Mask | Qt::WindowMinMaxButtonsHint),
+                     Qt::Tool);
+            QVERIFY(!window->parentWidget());
+            for (QLabel* label : window->findChildren<QLabel*>())
+                QVERIFY2(QFontMetricsF(label->font()).horizontalAdvance(label->text()) <=
                              label->contentsRect().width(),
-                         control.name);
-            }
-            if (auto* button = qobject_cast<QPushButton*>(widget))
-                QCOMPARE(button->text(), control.text);
+                         qPrintable(label->text()));
         }
-    }
-
-    void windows_data()
-    {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QSize>("clientSize");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("splash") << "Form1" << QSize(333, 183) << "Quillox";
-        QTest::newRow("About") << "Form2" << QSize(286, 180) << "About";
-        QTest::newRow("help") << "Form3" << QSize(460, 340)
-                              << "Thanks to the Quillox developers for this tutorial";
-    }
-
-    void windows()
-    {
-        QFETCH(QString, window);
-        QFETCH(QSize, clientSize);
-        QFETCH(QString, title);
-        QWidget* widget = windowNamed(window);
-        QCOMPARE(widget->minimumSize(), clientSize);
-        QCOMPARE(widget->maximumSize(), clientSize);
-        QCOMPARE(widget->windowTitle(), title);
-        const Qt::WindowFlags flags = widget->windowFlags();
-        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
-        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QVERIFY(!widget->parentWidget());
-    }
-
-    void aboutLooks()
-    {
-        QWidget* about = windowNamed("Form2");
-        const auto label = [about](const char* name) { return about->findChild<QLabel*>(name); };
-        const auto colour = [&label](const char* name) {
-            return label(name)->palette().color(QPalette::WindowText);
-        };
-        QCOMPARE(about->palette().color(QPalette::Window), QColor(134, 125, 134));
-        QCOMPARE(colour("Label8"), QColor(255, 0, 0));
-        QCOMPARE(colour("Label4"), QColor(255, 255, 0));
-        QCOMPARE(colour("Label1"), QColor(0, 0, 128));
-        QCOMPARE(colour("Label7"), QColor(255, 255, 0));
-        QVERIFY(label("Label1")->font().underline());
-        QCOMPARE(label("Label2")->cursor().shape(), Qt::UpArrowCursor);
-        QCOMPARE(about->focusWidget(), about->findChild<QWidget*>("Command1"));
-        QCOMPARE(windowNamed("Form3")->palette().color(QPalette::Window), QColor(Qt::black));
     }
 
     void pictures()
@@ -282,64 +236,58 @@ private slots:
     {
         pressOk();
         openSecondaryWindows();
-        QPointer<AboutWindow> about = shell_->aboutWindow();
-        QPointer<HelpWindow> help = shell_->helpWindow();
+        QPointer<QWidget> about = shell_->aboutWindow(), help = shell_->helpWindow();
         QScrollBar* scroll = help->findChild<QPlainTextEdit*>("Text1")->verticalScrollBar();
         scroll->setValue(40);
         const int scrolled = scroll->value();
         // Their own buttons hide them; opened again they are the same windows.
         about->findChild<QPushButton*>("Command1")->click();
         help->findChild<QPushButton*>("Command1")->click();
-        deleteClosedWindows();
         QVERIFY(!about->isVisible() && !help->isVisible());
         openSecondaryWindows();
-        QCOMPARE(shell_->aboutWindow(), about.data());
-        QCOMPARE(shell_->helpWindow(), help.data());
+        QVERIFY(shell_->aboutWindow() == about && shell_->helpWindow() == help);
         QCOMPARE(scroll->value(), scrolled);
         // Closed, they are made afresh.
         QVERIFY(about->close() && help->close());
-        deleteClosedWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!about && !help);
         openSecondaryWindows();
         QVERIFY(shell_->aboutWindow()->isVisible() && shell_->helpWindow()->isVisible());
-        QVERIFY(shell_->mainWindow()->isVisible());
         QCOMPARE(platform_->endRequests, 0);
     }
 
-    void aboutShowsAndClearsTheLog()
+    void aboutWindow()
     {
-        pressOk();
-        trigger("sa");
-        AboutWindow* about = shell_->aboutWindow();
-        QCOMPARE(sizeLabel(about), NoLog);
+        QWidget* about = windowNamed("Form2");
+        const auto size = [about] { return about->findChild<QLabel*>("Label7")->text(); };
+        const auto activate = [about] {
+            QEvent activation(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(about, &activation);
+        };
+        const QString noLog = QStringLiteral("File doesn\u00B4t exist.");
+        QCOMPARE(size(), noLog);
         writeFile(platform_->logPath, exitRecord({1, 2, 3}, {2001, 3, 3}, WayOfClosing::Other));
-        QCOMPARE(sizeLabel(about), NoLog);
-        activate(about);
-        QCOMPARE(sizeLabel(about), QStringLiteral("81 b"));
+        QCOMPARE(size(), noLog);
+        activate();
+        QCOMPARE(size(), QStringLiteral("81 b"));
         about->findChild<QPushButton*>("Command2")->click();
-        QVERIFY(!QFileInfo::exists(platform_->logPath));
-        activate(about);
-        QCOMPARE(sizeLabel(about), NoLog);
-        QVERIFY(platform_->messages.isEmpty());
+        QVERIFY(!QFileInfo::exists(platform_->logPath) && platform_->messages.isEmpty());
+        activate();
+        QCOMPARE(size(), noLog);
         // A log that cannot be deleted or measured is reported, the size once.
-        about->findChild<QPushButton*>("Command2")->click();
         QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("quillox.ini")));
-        activate(about);
-        activate(about);
+        about->findChild<QPushButton*>("Command2")->click();
+        activate();
+        activate();
         QCOMPARE(platform_->messages.size(), 2);
         for (const auto& message : std::as_const(platform_->messages))
             QVERIFY(message.text.startsWith(platform_->logPath + ": "));
-    }
-
-    void links()
-    {
-        QWidget* about = windowNamed("Form2");
+        // The makers' links.
         QTest::mouseClick(about->findChild<QLabel*>("Label1"), Qt::LeftButton);
         QTest::mouseClick(about->findChild<QLabel*>("Label2"), Qt::LeftButton);
         QTest::mouseClick(about->findChild<QLabel*>("Label2"), Qt::RightButton);
         QCOMPARE(platform_->openedUrls,
                  QList<QUrl>({QUrl(makersWebAddress()), QUrl("mailto:" + makersMailAddress())}));
-        QCOMPARE(QUrl(makersWebAddress()).scheme(), QStringLiteral("https"));
     }
 
     void tutorial()
@@ -347,53 +295,40 @@ private slots:
         const QByteArray text = tutorialText();
         QCOMPARE(text.size(), 6073);
         QCOMPARE(text.count("\r\n"), 185);
-        QCOMPARE(text.count('\n') + text.count('\r'), 2 * 185);
-        QVERIFY(text.endsWith("\r\n"));
         // Drawings are made of 0 and 1, which are equally wide in any font.
         QVERIFY(!text.contains('#'));
         auto* box = windowNamed("Form3")->findChild<QPlainTextEdit*>("Text1");
-        QCOMPARE(box, box->window()->focusWidget());
         QVERIFY(box->isReadOnly());
-        QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QCOMPARE(box->toPlainText().toLatin1(), QByteArray(text).replace("\r\n", "\n"));
-        qsizetype longest = 0;
-        for (const QByteArray& line : text.split('\n')) {
-            longest = std::max(longest, line.size() - 1);
-            QVERIFY(std::all_of(line.begin(), line.end(), [](char c) { return c > 0; }));
-            // Headings' underlines fit on one line of the box.
+        // Headings' underlines fit on one line of the box.
+        for (const QByteArray& line : text.split('\n'))
             if (line.startsWith("--") || line.startsWith("=="))
                 QVERIFY2(box->fontMetrics().horizontalAdvance(QString::fromLatin1(line.trimmed())) <
                              box->viewport()->width(),
                          line.constData());
-        }
-        QCOMPARE(longest, qsizetype(102));
     }
 
     void commandLine_data()
     {
+        // Parsed: the action (run, help, version, usage error), then the file.
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("action");
-        QTest::addColumn<QString>("file");
-        using Action = CommandLine::Action;
-        QTest::newRow("nothing") << QStringList() << int(Action::Run) << "";
-        QTest::newRow("a file") << QStringList{"a.spr"} << int(Action::Run) << "a.spr";
-        QTest::newRow("help wins") << QStringList{"-x", "--help"} << int(Action::Help) << "";
-        QTest::newRow("version") << QStringList{"--version", "a"} << int(Action::Version) << "";
-        QTest::newRow("unknown option") << QStringList{"--bytes"} << int(Action::UsageError) << "";
-        QTest::newRow("two files") << QStringList{"a", "b"} << int(Action::UsageError) << "a";
-        QTest::newRow("a file named like an option")
-            << QStringList{"--", "-a.spr"} << int(Action::Run) << "-a.spr";
+        QTest::addColumn<QString>("parsed");
+        QTest::newRow("nothing") << QStringList() << "0 ";
+        QTest::newRow("a file") << QStringList{"a.spr"} << "0 a.spr";
+        QTest::newRow("help wins") << QStringList{"-x", "--help"} << "1 ";
+        QTest::newRow("version") << QStringList{"--version", "a"} << "2 ";
+        QTest::newRow("unknown option") << QStringList{"--bytes"} << "3 ";
+        QTest::newRow("two files") << QStringList{"a", "b"} << "3 a";
+        QTest::newRow("a file named like an option") << QStringList{"--", "-a.spr"} << "0 -a.spr";
     }
 
     void commandLine()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(int, action);
-        QFETCH(QString, file);
+        QFETCH(QString, parsed);
         const CommandLine line = parseCommandLine(QStringList{"quillox"} + arguments);
-        QCOMPARE(int(line.action), action);
-        QCOMPARE(line.file, file);
-        QCOMPARE(line.error.isEmpty(), action != int(CommandLine::Action::UsageError));
+        QCOMPARE(QStringLiteral("%1 %2").arg(int(line.action)).arg(line.file), parsed);
+        QCOMPARE(line.error.isEmpty(), line.action != CommandLine::Action::UsageError);
     }
 
     void fileOfTheCommandLineOpensAfterOk()
@@ -416,9 +351,7 @@ private:
 
     void trigger(const char* action)
     {
-        QAction* item = shell_->mainWindow()->findChild<QAction*>(QString::fromLatin1(action));
-        QVERIFY2(item, action);
-        item->trigger();
+        shell_->mainWindow()->findChild<QAction*>(QString::fromLatin1(action))->trigger();
     }
 
     void openSecondaryWindows()
@@ -433,7 +366,7 @@ private:
             return shell_->splash();
         if (!shell_->mainWindow())
             pressOk();
-        trigger(name == QLatin1String("Form2") ? "sa" : "ds");
+        openSecondaryWindows();
         return name == QLatin1String("Form2") ? static_cast<QWidget*>(shell_->aboutWindow())
                                               : shell_->helpWindow();
     }

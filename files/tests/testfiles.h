@@ -20,19 +20,16 @@ inline void writeFile(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-// While it lives, writes past `bytes` fail with EFBIG, as writes on a full disk fail.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes) : limit{bytes, RLIM_INFINITY}
-    {
-        ::getrlimit(RLIMIT_FSIZE, &previous);
-        limit.rlim_max = previous.rlim_max;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, handler);
-    }
-    struct rlimit limit, previous = {};
-    void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-};
+// Runs `action` with writes past `bytes` failing with EFBIG, as on a full disk.
+template <typename Action> auto underFileSizeLimit(rlim_t bytes, Action action)
+{
+    struct rlimit previous;
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const struct rlimit limit = {bytes, previous.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const auto result = action();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, handler);
+    return result;
+}

@@ -7,9 +7,6 @@
 #include "testfiles.h"
 
 #include <QLabel>
-#include <QtTest>
-
-#include <random>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -32,11 +29,11 @@ bool setFolderLocked(const QString& path, bool locked)
         return ::chmod(name.constData(), locked ? 0555 : 0755) == 0;
     const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
     int flags = 0;
-    bool done = folder >= 0 && ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    done = done && ::ioctl(folder, FS_IOC_SETFLAGS, &flags) == 0;
-    if (folder >= 0)
-        ::close(folder);
+    const bool done =
+        ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 &&
+        ::ioctl(folder, FS_IOC_SETFLAGS,
+                &(flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+    ::close(folder);
     return done;
 }
 
@@ -45,34 +42,24 @@ bool setFolderLocked(const QString& path, bool locked)
 class SpriteFileCommandsTest : public QObject
 {
     Q_OBJECT
-private:
+
     // Everything an open may change.
     auto state() const
     {
-        return std::make_tuple(window->grid().colours(), window->codeText(),
+        return std::make_tuple(window->grid().colours(), window->codeText(), window->text2(),
                                window->findChild<QLabel*>(QStringLiteral("Label1"))->text());
     }
-    void open(const QString& path)
+    // Runs a command whose file dialog answers `answer`.
+    void run(void (MainWindow::*command)(), const std::optional<QString>& answer)
     {
-        platform->fileAnswers.push_back(path);
-        window->OpenSprite();
-    }
-    void save(const QString& path)
-    {
-        platform->fileAnswers.push_back(path);
-        window->SaveSprite();
+        platform->fileAnswers.push_back(answer);
+        (window.get()->*command)();
     }
     QStringList files() const
     {
         return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
-    void drawRandomly()
-    {
-        std::mt19937 random(3);
-        for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-            if (random() % 2)
-                window->clickCell(index);
-    }
+    QString path(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
 
 private slots:
     void init()
@@ -80,30 +67,32 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         platform = std::make_unique<ScriptedPlatform>();
         window = std::make_unique<MainWindow>(*platform);
+        for (int index = 1; index <= SpriteGrid::CellCount; index += 7)
+            window->clickCell(index);
     }
 
-    void cleanup() { setFolderLocked(dir->filePath(QStringLiteral("locked")), false); }
+    void cleanup() { setFolderLocked(path("locked"), false); }
 
     void saveAndOpenShareTheDialog()
     {
+        window->NewSprite();
         window->setColumnSliderPosition(13);
         window->setRowSliderPosition(14);
         for (int index : {208, 210, 224, 1, 100})
             window->clickCell(index);
-        const QString path = dir->filePath(QStringLiteral("example.spr"));
-        save(path);
-        QCOMPARE(contents(path), QByteArray("0203101010\r\n"));
+        run(&MainWindow::SaveSprite, path("example.spr"));
+        QCOMPARE(contents(path("example.spr")), QByteArray("0203101010\r\n"));
         QCOMPARE(platform->saveRequests[0].title, QStringLiteral("Save Sprite as *.spr"));
         QCOMPARE(platform->saveRequests[0].filter, QStringLiteral("Quillox (*.spr)|*.spr"));
-        open(path);
+        run(&MainWindow::OpenSprite, path("example.spr"));
         QCOMPARE(platform->openRequests[0].title, QStringLiteral("Open Sprite"));
-        QCOMPARE(platform->openRequests[0].fileName, path);
+        QCOMPARE(platform->openRequests[0].fileName, path("example.spr"));
         QCOMPARE(platform->openRequests[0].filter, platform->saveRequests[0].filter);
         // The colour dialog leaves the file dialog's state alone.
         platform->colourAnswers.push_back(QColor(Qt::red));
         window->SetCodeBackColour();
-        save(dir->filePath(QStringLiteral("other.spr")));
-        QCOMPARE(platform->saveRequests[1].fileName, path);
+        run(&MainWindow::SaveSprite, path("other.spr"));
+        QCOMPARE(platform->saveRequests[1].fileName, path("example.spr"));
         QVERIFY(platform->messages.isEmpty());
     }
 
@@ -111,16 +100,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("code"); // empty: the cells are kept
+        QTest::addColumn<QString>("code"); // none: the cells are kept
         QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3"
                                         << "\t.db\t%101\r\n\t.db\t%010";
-        QTest::newRow("bad height, width applied") << QByteArray(" 10301") << "8 x 3"
-                                                   << "";
-        QTest::newRow("valid height, bad width") << QByteArray("0216") << "2 x 8"
-                                                 << "";
+        QTest::newRow("bad height, width applied") << QByteArray(" 10301") << "8 x 3" << QString();
+        QTest::newRow("valid height, bad width") << QByteArray("0216") << "2 x 8" << QString();
         // An empty file empties the buffer and changes no size and no cell.
-        QTest::newRow("empty") << QByteArray() << "8 x 8"
-                               << "";
+        QTest::newRow("empty") << QByteArray() << "8 x 8" << QString();
     }
 
     void open()
@@ -128,94 +114,62 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, label);
         QFETCH(QString, code);
-        drawRandomly();
         const auto before = window->grid().colours();
-        writeFile(dir->filePath(QStringLiteral("input.spr")), file);
-        open(dir->filePath(QStringLiteral("input.spr")));
+        writeFile(path("input.spr"), file);
+        run(&MainWindow::OpenSprite, path("input.spr"));
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
         QCOMPARE(window->text2(), file.toStdString());
         QCOMPARE(window->codeText(),
-                 code.isEmpty() ? QString::fromStdString(spriteCode(window->grid())) : code);
-        QVERIFY(!code.isEmpty() || window->grid().colours() == before);
+                 code.isNull() ? QString::fromStdString(spriteCode(window->grid())) : code);
+        QVERIFY(!code.isNull() || window->grid().colours() == before);
     }
 
     void hugeFileIsReadBounded()
     {
-        const QString path = dir->filePath(QStringLiteral("huge.spr"));
-        writeFile(path, "0203101010\r\n");
-        QVERIFY(QFile::resize(path, qint64(3) << 30));
-        open(path);
+        writeFile(path("huge.spr"), "0203101010\r\n");
+        QVERIFY(QFile::resize(path("huge.spr"), qint64(3) << 30));
+        run(&MainWindow::OpenSprite, path("huge.spr"));
         QCOMPARE(window->text2().size(), MaxSpriteFileRead);
         QCOMPARE(window->codeText(), QStringLiteral("\t.db\t%101\r\n\t.db\t%010"));
     }
 
-    void cancelDoesNothing_data()
-    {
-        QTest::addColumn<QString>("command");
-        for (const char* command : {"sprite save", "sprite open", "code save", "colour"})
-            QTest::newRow(command) << command;
-    }
-
     void cancelDoesNothing()
     {
-        QFETCH(QString, command);
-        writeFile(dir->filePath(QStringLiteral("previous.spr")), "0303111111111\r\n");
-        open(dir->filePath(QStringLiteral("previous.spr")));
-        drawRandomly();
         auto* box = window->findChild<CodeBox*>(QStringLiteral("source"));
-        const auto before = std::make_tuple(state(), box->backgroundColour(), window->text2());
-        platform->fileAnswers.push_back(std::nullopt);
-        if (command == "sprite save")
-            window->SaveSprite(); // builds its buffer before it asks for the name
-        else if (command == "sprite open")
-            window->OpenSprite();
-        else if (command == "code save")
-            window->SaveCodeFile();
-        else
-            window->SetCodeBackColour();
-        QCOMPARE(files(), QStringList{"previous.spr"});
-        QCOMPARE(contents(dir->filePath(QStringLiteral("previous.spr"))),
-                 QByteArray("0303111111111\r\n"));
-        QVERIFY(platform->messages.isEmpty());
-        QVERIFY(std::make_tuple(state(), box->backgroundColour(),
-                                command == "sprite save" ? std::get<2>(before) : window->text2()) ==
-                before);
-    }
-
-    void windowReportsFailures_data()
-    {
-        QTest::addColumn<bool>("saving");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("save") << true << "The sprite could not be saved as \"%1\":\nFile too large";
-        QTest::newRow("open") << false
-                              << "The sprite file \"%1\" could not be opened:\nNot a regular file";
-    }
-
-    void windowReportsFailures()
-    {
-        QFETCH(bool, saving);
-        QFETCH(QString, message);
-        const QString path = dir->filePath(QStringLiteral("kept.spr"));
-        if (saving)
-            writeFile(path, "01011\r\n");
-        else
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        drawRandomly();
-        const auto before = state();
-        if (saving) {
-            // The write fails while the last bytes are flushed, before the temporary
-            // would replace the file.
-            const FileSizeLimit limit(8);
-            save(path);
-        } else {
-            open(path); // opened blocking, the pipe would wait for a writer forever
+        const auto before = std::make_tuple(state(), box->backgroundColour());
+        for (auto command : {&MainWindow::OpenSprite, &MainWindow::SaveCodeFile,
+                             &MainWindow::SetCodeBackColour, &MainWindow::SaveSprite}) {
+            // The sprite save builds its buffer before it asks for the name.
+            if (command == &MainWindow::SaveSprite)
+                QVERIFY(std::make_tuple(state(), box->backgroundColour()) == before);
+            run(command, std::nullopt);
         }
-        QCOMPARE(platform->messages.size(), 1);
-        QCOMPARE(platform->messages[0].text, message.arg(path));
-        QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
+        QVERIFY(std::get<0>(std::get<0>(before)) == window->grid().colours());
+        QCOMPARE(std::get<1>(std::get<0>(before)), window->codeText());
+        QCOMPARE(files(), QStringList());
+        QVERIFY(platform->messages.isEmpty());
+    }
+
+    void failuresAreReportedAndChangeNothing()
+    {
+        // The save fails while its last bytes are flushed, before the temporary would replace
+        // the file; the pipe, opened blocking, would wait for a writer forever.
+        writeFile(path("kept.spr"), "01011\r\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
+        underFileSizeLimit(8, [this] { return run(&MainWindow::SaveSprite, path("kept.spr")), 0; });
+        const auto before = state();
+        run(&MainWindow::OpenSprite, path("pipe.spr"));
         QVERIFY(state() == before);
-        QCOMPARE(files(), QStringList{"kept.spr"});
-        QVERIFY(!saving || contents(path) == "01011\r\n");
+        QCOMPARE(files(), QStringList({"kept.spr", "pipe.spr"}));
+        QCOMPARE(contents(path("kept.spr")), QByteArray("01011\r\n"));
+        QCOMPARE(platform->messages.size(), 2);
+        QCOMPARE(platform->messages[0].text,
+                 QStringLiteral("The sprite could not be saved as \"%1\":\nFile too large")
+                     .arg(path("kept.spr")));
+        QCOMPARE(platform->messages[1].text,
+                 QStringLiteral("The sprite file \"%1\" could not be opened:\nNot a regular file")
+                     .arg(path("pipe.spr")));
+        QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox"));
     }
 
     void failuresNameTheReason_data()
@@ -243,19 +197,17 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, readReason);
         QFETCH(QString, writeReason);
-        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
-        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-        QCOMPARE(::mkfifo(QFile::encodeName(dir->filePath("pipe.spr")).constData(), 0600), 0);
-        QCOMPARE(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()),
-                 0);
-        if (name.startsWith("locked") && !setFolderLocked(dir->filePath("locked"), true))
+        QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
+        QCOMPARE(::symlink("loop.spr", QFile::encodeName(path("loop.spr")).constData()), 0);
+        if (name.startsWith("locked") && !setFolderLocked(path("locked"), true))
             QSKIP("this file system cannot lock a folder");
-        const QString path = name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name);
+        const QString file = name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name);
         std::string read;
         WriteFailure failure;
-        QVERIFY(!readRegularFile(path, 64, read, failure));
+        QVERIFY(!readRegularFile(file, 64, read, failure));
         QCOMPARE(failure.reason, readReason);
-        QVERIFY(!writeWholeFile(path, "01011\r\n", failure));
+        QVERIFY(!writeWholeFile(file, "01011\r\n", failure));
         QCOMPARE(failure.reason, writeReason);
         QCOMPARE(files(), QStringList({"loop.spr", "pipe.spr"}));
     }
@@ -263,41 +215,38 @@ private slots:
     void inPlaceWhenOnlyTheFileIsWritable()
     {
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-        const QString path = dir->filePath(QStringLiteral("locked/sprite.spr"));
-        writeFile(path, "01011\r\n, longer than the new file");
-        if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
+        writeFile(path("locked/sprite.spr"), "01011\r\n, longer than the new file");
+        if (!setFolderLocked(path("locked"), true))
             QSKIP("this file system cannot lock a folder");
         WriteFailure failure;
-        QVERIFY(writeWholeFile(path, "01010\r\n", failure));
-        QCOMPARE(contents(path), QByteArray("01010\r\n"));
+        QVERIFY(writeWholeFile(path("locked/sprite.spr"), "01010\r\n", failure));
+        QCOMPARE(contents(path("locked/sprite.spr")), QByteArray("01010\r\n"));
     }
 
     void temporariesAreHiddenAndStaleOnesRemoved()
     {
-        const QString path = dir->filePath(QStringLiteral("sprite.spr"));
-        writeFile(dir->filePath(QStringLiteral(".other.spr.quillox-abcdef")), "another file's");
+        writeFile(path(".other.spr.quillox-abcdef"), "another file's");
         // A save killed after writing, before its rename.
         if (const pid_t child = ::fork(); child == 0) {
             WriteFailure failure;
-            auto* killed = new FileReplacement(path);
+            auto* killed = new FileReplacement(path("sprite.spr"));
             ::_exit(killed->open(failure) && killed->write("0101", 4, failure) ? 0 : 1);
         } else {
             int status = 0;
-            QCOMPARE(::waitpid(child, &status, 0), child);
-            QCOMPARE(status, 0);
+            QVERIFY(::waitpid(child, &status, 0) == child && status == 0);
         }
         QVERIFY(files().size() == 2 && files().last().startsWith(".sprite.spr.quillox-"));
         WriteFailure failure;
-        QVERIFY(writeWholeFile(path, "01011\r\n", failure));
+        QVERIFY(writeWholeFile(path("sprite.spr"), "01011\r\n", failure));
         const QStringList saved{".other.spr.quillox-abcdef", "sprite.spr"};
         QCOMPARE(files(), saved);
         // A save still running keeps its temporary.
-        FileReplacement running(path);
-        QVERIFY(running.open(failure) && writeWholeFile(path, "01011\r\n", failure));
+        FileReplacement running(path("sprite.spr"));
+        QVERIFY(running.open(failure) && writeWholeFile(path("sprite.spr"), "01011\r\n", failure));
         QCOMPARE(files().size(), 3);
         QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
         QCOMPARE(files(), saved);
-        QCOMPARE(contents(path), QByteArray("0101"));
+        QCOMPARE(contents(path("sprite.spr")), QByteArray("0101"));
     }
 
 private:
