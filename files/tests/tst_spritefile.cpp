@@ -1,19 +1,40 @@
+#include "codebox.h"
+#include "filewrite.h"
+#include "mainwindow.h"
+#include "scriptedplatform.h"
+#include "spritecode.h"
 #include "spritefile.h"
+#include "testfiles.h"
 
-#include <QtTest>
+#include <QLabel>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quillox;
 
 namespace
 {
 
-SpriteGrid sized(int width, int height)
+// Makes a folder unwritable; the superuser, whom permissions do not bind,
+// gets an immutable folder instead.
+bool setFolderLocked(const QString& path, bool locked)
 {
-    SpriteGrid grid;
-    grid.setColumnPosition(16 - width);
-    grid.setRowPosition(16 - height);
-    grid.updateShownFlags();
-    return grid;
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        return ::chmod(name.constData(), locked ? 0555 : 0755) == 0;
+    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool done =
+        ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 &&
+        ::ioctl(folder, FS_IOC_SETFLAGS,
+                &(flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+    ::close(folder);
+    return done;
 }
 
 } // namespace
@@ -21,125 +42,261 @@ SpriteGrid sized(int width, int height)
 class SpriteFileTest : public QObject
 {
     Q_OBJECT
+
+    auto state() const
+    {
+        return std::make_tuple(window->grid().colours(), window->codeText(), window->text2(),
+                               window->findChild<QLabel*>(QStringLiteral("Label1"))->text());
+    }
+    void run(void (MainWindow::*command)(), const std::optional<QString>& answer)
+    {
+        platform->fileAnswers.push_back(answer);
+        (window.get()->*command)();
+    }
+    QStringList files() const
+    {
+        return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    QString path(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
+
 private slots:
-    void writer_data();
-    void writer();
-    void writerSkipsHiddenCells();
-    void sizeField_data();
-    void sizeField();
-    void reader_data();
-    void reader();
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        platform = std::make_unique<ScriptedPlatform>();
+        window = std::make_unique<MainWindow>(*platform);
+        for (int index = 1; index <= SpriteGrid::CellCount; index += 7)
+            window->clickCell(index);
+    }
+
+    void cleanup() { setFolderLocked(path("locked"), false); }
+
+    void writer()
+    {
+        // Hidden cells are not written; any colour but white is written as 1.
+        SpriteGrid grid;
+        grid.setColumnPosition(16 - 9);
+        grid.setRowPosition(16 - 10);
+        grid.updateShownFlags();
+        for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+            grid.setColour(index, grid.isShown(index) ? White : Black);
+        grid.setColour(225, 0xFEFEFE);
+        QCOMPARE(spriteFileBytes(spriteFileText(grid)), "1009" + std::string(89, '0') + "1\r\n");
+    }
+
+    void sizeField_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<int>("size");
+        for (int size = 1; size <= 15; ++size)
+            QTest::addRow("%02d", size) << QByteArray::number(size).rightJustified(2, '0') << size;
+        for (const char* bad : {" 1", "1 ", "1", "00", "16", "99", "ab", "", "+1", "-1", "0x"})
+            QTest::addRow("'%s'", bad) << QByteArray(bad) << 0;
+    }
+
+    void sizeField()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(int, size);
+        QCOMPARE(spriteSizeField(field.toStdString(), 0), size);
+        QCOMPARE(spriteSizeField(("xx" + field).toStdString(), 2), size);
+    }
+
+    void reader_data()
+    {
+        // Cells: '0' white, '1' black.
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("cells");
+        QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3: 101010";
+        QTest::newRow("CR LF and past the end are black")
+            << QByteArray("0203\r\n") << "2 x 3: 111111";
+        QTest::newRow("any other character is black") << QByteArray("01040a 2") << "1 x 4: 0111";
+        QTest::newRow("bad height") << QByteArray(" 103111") << "0 x 3: ";
+    }
+
+    void reader()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, cells);
+        const SpriteFileContent content = readSpriteFile(text.toStdString());
+        QString read = QStringLiteral("%1 x %2: ").arg(content.height).arg(content.width);
+        for (Rgb cell : content.cells)
+            read += cell == White ? '0' : cell == Black ? '1' : '?';
+        QCOMPARE(read, cells);
+    }
+
+    void saveAndOpenShareTheDialog()
+    {
+        window->NewSprite();
+        window->setColumnSliderPosition(13);
+        window->setRowSliderPosition(14);
+        for (int index : {208, 210, 224, 1, 100})
+            window->clickCell(index);
+        run(&MainWindow::SaveSprite, path("example.spr"));
+        QCOMPARE(contents(path("example.spr")), QByteArray("0203101010\r\n"));
+        run(&MainWindow::OpenSprite, path("example.spr"));
+        QCOMPARE(platform->openRequests[0].title, QStringLiteral("Open Sprite"));
+        QCOMPARE(platform->openRequests[0].fileName, path("example.spr"));
+        QCOMPARE(platform->openRequests[0].filter, QStringLiteral("Quillox (*.spr)|*.spr"));
+        run(&MainWindow::SaveSprite, path("other.spr"));
+        QCOMPARE(platform->saveRequests[1].fileName, path("example.spr"));
+    }
+
+    void open_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("code"); // none: the cells are kept
+        QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3"
+                                        << "\t.db\t%101\r\n\t.db\t%010";
+        QTest::newRow("bad height, width applied") << QByteArray(" 10301") << "8 x 3" << QString();
+        // An empty file empties the buffer and changes no size and no cell.
+        QTest::newRow("empty") << QByteArray() << "8 x 8" << QString();
+    }
+
+    void open()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, label);
+        QFETCH(QString, code);
+        const auto before = window->grid().colours();
+        writeFile(path("input.spr"), file);
+        run(&MainWindow::OpenSprite, path("input.spr"));
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
+        QCOMPARE(window->text2(), file.toStdString());
+        QCOMPARE(window->codeText(),
+                 code.isNull() ? QString::fromStdString(spriteCode(window->grid())) : code);
+        QVERIFY(!code.isNull() || window->grid().colours() == before);
+    }
+
+    void hugeFileIsReadBounded()
+    {
+        writeFile(path("huge.spr"), "0203101010\r\n");
+        QVERIFY(QFile::resize(path("huge.spr"), qint64(3) << 30));
+        run(&MainWindow::OpenSprite, path("huge.spr"));
+        QCOMPARE(window->text2().size(), MaxSpriteFileRead);
+    }
+
+    void cancelDoesNothing()
+    {
+        auto* box = window->findChild<CodeBox*>(QStringLiteral("source"));
+        const auto before = std::make_tuple(state(), box->backgroundColour());
+        for (auto command :
+             {&MainWindow::OpenSprite, &MainWindow::SaveCodeFile, &MainWindow::SetCodeBackColour})
+            run(command, std::nullopt);
+        QVERIFY(std::make_tuple(state(), box->backgroundColour()) == before);
+        // The sprite save builds its buffer before it asks for the name.
+        run(&MainWindow::SaveSprite, std::nullopt);
+        QCOMPARE(window->codeText(), std::get<1>(std::get<0>(before)));
+        QVERIFY(files().isEmpty() && platform->messages.isEmpty());
+    }
+
+    void failuresAreReportedAndChangeNothing()
+    {
+        // The save fails while its last bytes are flushed, before the temporary would replace
+        // the file; the pipe, opened blocking, would wait for a writer forever.
+        writeFile(path("kept.spr"), "01011\r\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
+        underFileSizeLimit(8, [this] { return run(&MainWindow::SaveSprite, path("kept.spr")), 0; });
+        const auto before = state();
+        run(&MainWindow::OpenSprite, path("pipe.spr"));
+        QVERIFY(state() == before);
+        QCOMPARE(files(), QStringList({"kept.spr", "pipe.spr"}));
+        QCOMPARE(contents(path("kept.spr")), QByteArray("01011\r\n"));
+        QCOMPARE(platform->messages.size(), 2);
+        QCOMPARE(platform->messages[0].text,
+                 QStringLiteral("The sprite could not be saved as \"%1\":\nFile too large")
+                     .arg(path("kept.spr")));
+        QCOMPARE(platform->messages[1].text,
+                 QStringLiteral("The sprite file \"%1\" could not be opened:\nNot a regular file")
+                     .arg(path("pipe.spr")));
+        QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox"));
+    }
+
+    void failuresNameTheReason_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("readReason");
+        QTest::addColumn<QString>("writeReason");
+        // No write reason: the read's.
+        const QString missing = "No such file or directory", none;
+        QTest::newRow("missing folder") << "missing/s.spr" << missing << none;
+        QTest::newRow("folder") << "folder" << QString("Is a directory") << none;
+        QTest::newRow("new name in a locked folder")
+            << "locked/new.spr" << missing
+            << (::geteuid() ? "Permission denied" : "Operation not permitted");
+        QTest::newRow("named pipe") << "pipe.spr" << QString("Not a regular file") << none;
+        QTest::newRow("device") << "/dev/full" << QString("Not a regular file")
+                                << QString("No space left on device");
+        QTest::newRow("name too long")
+            << QString(300, 'n') << QString("File name too long") << none;
+        QTest::newRow("link loop")
+            << "loop.spr" << QString("Too many levels of symbolic links") << none;
+        QTest::newRow("no name") << "" << QString("No file name was given.") << none;
+    }
+
+    void failuresNameTheReason()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, readReason);
+        QFETCH(QString, writeReason);
+        QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
+        QCOMPARE(::symlink("loop.spr", QFile::encodeName(path("loop.spr")).constData()), 0);
+        if (name.startsWith("locked") && !setFolderLocked(path("locked"), true))
+            QSKIP("this file system cannot lock a folder");
+        const QString file = name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name);
+        std::string read;
+        WriteFailure failure;
+        QVERIFY(!readRegularFile(file, 64, read, failure));
+        QCOMPARE(failure.reason, readReason);
+        QVERIFY(!writeWholeFile(file, "01011\r\n", failure));
+        QCOMPARE(failure.reason, writeReason.isEmpty() ? readReason : writeReason);
+        QCOMPARE(files(), QStringList({"loop.spr", "pipe.spr"}));
+    }
+
+    void inPlaceWhenOnlyTheFileIsWritable()
+    {
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
+        writeFile(path("locked/sprite.spr"), "01011\r\n, longer than the new file");
+        if (!setFolderLocked(path("locked"), true))
+            QSKIP("this file system cannot lock a folder");
+        WriteFailure failure;
+        QVERIFY(writeWholeFile(path("locked/sprite.spr"), "01010\r\n", failure));
+        QCOMPARE(contents(path("locked/sprite.spr")), QByteArray("01010\r\n"));
+    }
+
+    void temporariesAreHiddenAndStaleOnesRemoved()
+    {
+        writeFile(path(".other.spr.quillox-abcdef"), "another file's");
+        // A save killed after writing, before its rename.
+        if (const pid_t child = ::fork(); child == 0) {
+            WriteFailure failure;
+            auto* killed = new FileReplacement(path("sprite.spr"));
+            ::_exit(killed->open(failure) && killed->write("0101", 4, failure) ? 0 : 1);
+        } else {
+            int status = 0;
+            QVERIFY(::waitpid(child, &status, 0) == child && status == 0);
+        }
+        QVERIFY(files().size() == 2 && files().last().startsWith(".sprite.spr.quillox-"));
+        WriteFailure failure;
+        QVERIFY(writeWholeFile(path("sprite.spr"), "01011\r\n", failure));
+        const QStringList saved{".other.spr.quillox-abcdef", "sprite.spr"};
+        QCOMPARE(files(), saved);
+        // A save still running keeps its temporary.
+        FileReplacement running(path("sprite.spr"));
+        QVERIFY(running.open(failure) && writeWholeFile(path("sprite.spr"), "01011\r\n", failure));
+        QCOMPARE(files().size(), 3);
+        QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
+        QCOMPARE(files(), saved);
+        QCOMPARE(contents(path("sprite.spr")), QByteArray("0101"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<ScriptedPlatform> platform;
+    std::unique_ptr<MainWindow> window;
 };
 
-void SpriteFileTest::writer_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QList<int>>("black");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("worked example")
-        << 3 << 2 << QList<int>{208, 210, 224}
-        << QByteArray("\x30\x32\x30\x33\x31\x30\x31\x30\x31\x30\x0D\x0A");
-    QTest::newRow("1 x 1 white") << 1 << 1 << QList<int>{} << QByteArray("01010\r\n");
-    QTest::newRow("1 x 1 black") << 1 << 1 << QList<int>{225} << QByteArray("01011\r\n");
-    QTest::newRow("15 x 15 white")
-        << 15 << 15 << QList<int>{} << QByteArray("1515" + QByteArray(225, '0') + "\r\n");
-    for (int size = 1; size <= 9; ++size) {
-        const QByteArray digits = "0" + QByteArray::number(size);
-        QTest::addRow("size %d", size)
-            << size << 10 << QList<int>{}
-            << QByteArray("10" + digits + QByteArray(10 * size, '0') + "\r\n");
-    }
-}
-
-void SpriteFileTest::writer()
-{
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QList<int>, black);
-    QFETCH(QByteArray, bytes);
-    SpriteGrid grid = sized(width, height);
-    for (int index : black)
-        grid.setColour(index, Black);
-    const std::string written = spriteFileBytes(spriteFileText(grid));
-    QCOMPARE(QByteArray::fromStdString(written), bytes);
-    QCOMPARE(written.size(), std::size_t(4 + width * height + 2));
-}
-
-void SpriteFileTest::writerSkipsHiddenCells()
-{
-    SpriteGrid grid = sized(8, 8);
-    const std::string before = spriteFileText(grid);
-    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-        if (!grid.isShown(index))
-            grid.setColour(index, Black);
-    QCOMPARE(spriteFileText(grid), before);
-    grid.setColour(8, 8, 0xFEFEFE);
-    QCOMPARE(spriteFileText(grid)[4], '1');
-}
-
-void SpriteFileTest::sizeField_data()
-{
-    QTest::addColumn<QByteArray>("field");
-    QTest::addColumn<int>("size");
-    for (int size = 1; size <= 15; ++size)
-        QTest::addRow("%02d", size) << QByteArray::number(size).rightJustified(2, '0') << size;
-    for (const char* bad : {" 1", "1 ", "1", "00", "16", "99", "ab", "", "+1", "-1", "0x", "1\r"})
-        QTest::addRow("'%s'", bad) << QByteArray(bad) << 0;
-}
-
-void SpriteFileTest::sizeField()
-{
-    QFETCH(QByteArray, field);
-    QFETCH(int, size);
-    QCOMPARE(spriteSizeField(field.toStdString(), 0), size);
-    QCOMPARE(spriteSizeField(("xx" + field).toStdString(), 2), size);
-}
-
-void SpriteFileTest::reader_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QByteArray>("cells"); // '0' white, '1' black
-    QTest::newRow("worked example")
-        << QByteArray("0203101010\r\n") << 2 << 3 << QByteArray("101010");
-    QTest::newRow("sizes only: CR LF and past the end are black")
-        << QByteArray("0203\r\n") << 2 << 3 << QByteArray("111111");
-    QTest::newRow("only height x width cells read") << QByteArray("0101"
-                                                                  "0"
-                                                                  "000\r\n")
-                                                    << 1 << 1 << QByteArray("0");
-    QTest::newRow("any other character is black") << QByteArray("0104"
-                                                                "0a 2")
-                                                  << 1 << 4 << QByteArray("0111");
-    QTest::newRow("rows broken by hand shift") << QByteArray("0202"
-                                                             "10\r\n01\r\n")
-                                               << 2 << 2 << QByteArray("1011");
-    QTest::newRow("bad height keeps every cell") << QByteArray(" 103111") << 0 << 3 << QByteArray();
-    QTest::newRow("bad width keeps every cell") << QByteArray("0316000") << 3 << 0 << QByteArray();
-    QTest::newRow("too short") << QByteArray("02") << 2 << 0 << QByteArray();
-    QTest::newRow("empty") << QByteArray() << 0 << 0 << QByteArray();
-    QTest::newRow("binary") << QByteArray("\x00\xff\x01\x05", 4) << 0 << 0 << QByteArray();
-}
-
-void SpriteFileTest::reader()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(int, height);
-    QFETCH(int, width);
-    QFETCH(QByteArray, cells);
-    const SpriteFileContent content =
-        readSpriteFile(std::string_view(text.constData(), text.size()));
-    QCOMPARE(content.height, height);
-    QCOMPARE(content.width, width);
-    QByteArray read;
-    for (Rgb cell : content.cells) {
-        QVERIFY(cell == White || cell == Black);
-        read += cell == White ? '0' : '1';
-    }
-    QCOMPARE(read, cells);
-}
-
-QTEST_APPLESS_MAIN(SpriteFileTest)
+QTEST_MAIN(SpriteFileTest)
 #include "tst_spritefile.moc"
