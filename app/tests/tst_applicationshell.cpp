@@ -216,6 +216,64 @@ private slots:
                          line.constData());
     }
 
+    void describedLayout()
+    {
+        // Each control's place and size in twips, its text and its font family where given.
+        const struct {
+            const char *window, *control;
+            int left, top, width, height;
+            QString text;
+            const char* family;
+        } controls[] = {
+            {"Form1", "Picture1", 495, 90, 3945, 1245, {}, nullptr},
+            {"Form1", "Label1", 300, 1395, 4320, 540, "Quillox\u2122 for Windows\u00AE", "Arial"},
+            {"Form1", "Label2", 285, 1800, 1620, 270, "Version 1.25 (11-2000)", nullptr},
+            {"Form1", "Command1", 4065, 2490, 945, 270, "&OK", nullptr},
+            {"Form2", "Label3", 600, 0, 2895, 735, " Quillox", "Impact"},
+            {"Form2", "Label8", 3255, 90, 600, 240, "1.25", "Small Fonts"},
+            {"Form2", "Label4", 360, 600, 3975, 255, "Made by the Quillox developers",
+             "MS Sans Serif"},
+            {"Form2", "Picture1", 0, 960, 975, 975, {}, nullptr},
+            {"Form2", "Label1", 1080, 960, 3015, 255, makersWebAddress(), "MS Sans Serif"},
+            {"Form2", "Label2", 1080, 1440, 3135, 255, makersMailAddress(), "MS Sans Serif"},
+            {"Form2", "Label5", 120, 1920, 2655, 255, "All exits are logged into ~/quillox.ini",
+             nullptr},
+            {"Form2", "Label6", 120, 2160, 495, 255, "Size:", nullptr},
+            {"Form2", "Label7", 600, 2160, 2175, 255, "File doesn\u00B4t exist.", nullptr},
+            {"Form2", "Command2", 120, 2400, 1095, 255, "Clear quillox.ini", "Small Fonts"},
+            {"Form2", "Command1", 3480, 2280, 735, 375, "Thanks", nullptr},
+            {"Form3", "Text1", 120, 120, 6615, 4575, {}, nullptr},
+            {"Form3", "Command1", 5865, 4755, 975, 315, "Close", nullptr},
+        };
+        openSecondaryWindows();
+        const QMap<QString, QWidget*> windows{{"Form1", shell_->splash()},
+                                              {"Form2", shell_->aboutWindow()},
+                                              {"Form3", shell_->helpWindow()}};
+        for (const auto& c : controls) {
+            auto* widget = windows[c.window]->findChild<QWidget*>(c.control);
+            QVERIFY2(widget, c.control);
+            QCOMPARE(widget->geometry(),
+                     QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15));
+            if (c.family)
+                QCOMPARE(widget->font().family(), QString::fromLatin1(c.family));
+            if (auto* label = qobject_cast<QLabel*>(widget); label && !c.text.isNull())
+                QCOMPARE(label->text(), c.text);
+            if (auto* button = qobject_cast<QPushButton*>(widget))
+                QCOMPARE(button->text(), c.text);
+        }
+        const QList<std::tuple<QWidget*, QSize, QString>> sizes = {
+            {shell_->splash(), {333, 183}, "Quillox"},
+            {shell_->aboutWindow(), {286, 180}, "About"},
+            {shell_->helpWindow(),
+             {460, 340},
+             "Thanks to the Quillox developers for this tutorial"}};
+        for (const auto& [window, size, title] : sizes) {
+            QCOMPARE(window->maximumSize(), size);
+            QCOMPARE(window->windowTitle(), title);
+            QCOMPARE(window->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        }
+    }
+
     void secondaryWindows()
     {
         openSecondaryWindows();
