@@ -29,23 +29,18 @@ private slots:
             return printer;
         };
         MainWindow window(platform);
-        // 12 x 10 cells in which neighbouring lines differ.
-        window.setColumnSliderPosition(4);
+        window.setColumnSliderPosition(4); // 12 x 10, neighbouring lines differ
         window.setRowSliderPosition(6);
-        for (int row = 6; row <= 15; ++row)
-            for (int column = 4; column <= 15; ++column)
-                if ((3 * row + 5 * column) % 7 < 3)
-                    window.clickCell(SpriteGrid::indexOf(row, column));
+        for (int index = 1; index <= SpriteGrid::CellCount; index += 4)
+            window.clickCell(index);
         window.PrintCodeText();
-
         const QString queue = qEnvironmentVariable("QUILLOX_PRINT_QUEUE", "none");
         QCOMPARE(printers, QStringList{queue});
         QCOMPARE(platform.messages.last().text,
                  queue == "none" ? PrintFailureText : PrintConfirmText);
         // The text sent, for the script to find on the printed pages.
         QFile text(qEnvironmentVariable("QUILLOX_PRINTED_TEXT", "/dev/null"));
-        QVERIFY(text.open(QIODevice::WriteOnly));
-        QVERIFY(text.write(window.codeText().toLatin1()) > 0);
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write(window.codeText().toLatin1()) > 0);
     }
 };
 
