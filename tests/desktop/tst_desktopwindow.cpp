@@ -1,6 +1,5 @@
 // The main window on a real X server (Xvfb, run-on-xvfb.sh): what the server
-// shows of it, and the code that the Copy button leaves on the X clipboard as
-// another client, xclip, reads it.
+// shows of it, and the code on the X clipboard as another client reads it.
 #include "codebox.h"
 #include "gridview.h"
 #include "mainwindow.h"
@@ -13,12 +12,11 @@
 
 using namespace quillox;
 
-// What xclip reads from the clipboard as `target`.
+// What xclip reads from the clipboard, served by the program's event loop.
 static QByteArray readClipboard(const QString& target)
 {
     QProcess xclip;
     xclip.start("xclip", {"-o", "-selection", "clipboard", "-t", target});
-    // The program answers from its event loop, which must keep running.
     const bool ended = QTest::qWaitFor([&] { return xclip.state() == QProcess::NotRunning; });
     return ended && xclip.exitCode() == 0 ? xclip.readAllStandardOutput() : "<xclip failed>";
 }
@@ -29,6 +27,19 @@ class DesktopWindowTest : public QObject
     QtPlatform platform_;
     MainWindow window_{platform_};
 
+    // The colour the server shows at a point, or near a cell's top left corner.
+    QColor shown(const QWidget* widget, QPoint point)
+    {
+        const QImage screen = window_.screen()->grabWindow(0).toImage();
+        const QPoint pixel = widget->mapToGlobal(point) * screen.devicePixelRatio();
+        return screen.rect().contains(pixel) ? screen.pixelColor(pixel) : QColor();
+    }
+    QColor shown(int row, int column)
+    {
+        const QRect cell = GridView::cellRect(SpriteGrid::indexOf(row, column));
+        return shown(window_.findChild<GridView*>("Shape1"), cell.topLeft() + QPoint(3, 3));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -37,43 +48,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window_));
     }
 
-    // The colours the server shows, grabbed from the root window.
     void screenShowsWindow()
     {
-        const auto shown = [&](const QWidget* widget, QPoint point) {
-            const QImage screen = window_.screen()->grabWindow(0).toImage();
-            const QPoint pixel =
-                (QPointF(widget->mapToGlobal(point)) * screen.devicePixelRatio()).toPoint();
-            return screen.rect().contains(pixel) ? screen.pixelColor(pixel) : QColor();
-        };
-        // Near the top left corner of a cell, inside its border.
-        const auto cell = [](int row, int column) {
-            return GridView::cellRect(SpriteGrid::indexOf(row, column)).topLeft() + QPoint(3, 3);
-        };
-        const auto* grid = window_.findChild<GridView*>("Shape1");
-        const QColor hidden = grid->palette().color(QPalette::Disabled, QPalette::WindowText);
-        QTRY_COMPARE(shown(grid, cell(1, 1)), hidden);
-        QTRY_COMPARE(shown(grid, cell(8, 7)), hidden);
-        QTRY_COMPARE(shown(grid, cell(8, 8)), QColor(Qt::white));
+        const QPalette palette = window_.findChild<GridView*>("Shape1")->palette();
+        const QColor hidden = palette.color(QPalette::Disabled, QPalette::WindowText);
+        QTRY_COMPARE(shown(8, 7), hidden);
+        QTRY_COMPARE(shown(8, 8), QColor(Qt::white));
         window_.clickCell(SpriteGrid::indexOf(8, 8));
-        QTRY_COMPARE(shown(grid, cell(8, 8)), QColor(Qt::black));
+        QTRY_COMPARE(shown(8, 8), QColor(Qt::black));
         const QWidget* box = window_.findChild<CodeBox*>("source")->viewport();
         QTRY_COMPARE(shown(box, box->rect().bottomRight() - QPoint(3, 3)), QColor(0, 192, 192));
     }
 
-    // Copy takes the clipboard from another client, which reads the code with
-    // its CR LF line ends as every text target.
+    // Copy takes the clipboard from xclip, which keeps it until then.
     void copyTakesClipboard()
     {
-        QProcess owner; // xclip keeps the clipboard until another client takes it
+        QProcess owner;
         owner.start("xclip", {"-i", "-quiet", "-selection", "clipboard"});
         QVERIFY2(owner.waitForStarted(), "xclip is missing (Debian package xclip)");
         owner.write("left by another program");
         owner.closeWriteChannel();
         QTRY_COMPARE(readClipboard("UTF8_STRING"), "left by another program");
-        window_.setColumnSliderPosition(3); // 13 x 4
+        window_.setColumnSliderPosition(3); // 13 x 4, its lines ended by CR LF
         window_.setRowSliderPosition(12);
-        window_.clickCell(SpriteGrid::indexOf(15, 15));
         QTest::mouseClick(window_.findChild<QPushButton*>("Command7"), Qt::LeftButton);
         QTRY_VERIFY2(owner.state() == QProcess::NotRunning, "the other owner kept the clipboard");
         const QByteArray code = window_.codeText().toLatin1();
