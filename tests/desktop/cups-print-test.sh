@@ -136,7 +136,6 @@ no_pending_jobs() {
     [ -z "$(lpstat -W not-completed -o "$queue")" ]
 }
 
-
 cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" &
 cupsd_pid=$!
 wait_for scheduler_running || fail "cupsd did not start within $wait_seconds s"
