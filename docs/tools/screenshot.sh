@@ -2,7 +2,7 @@
 # Takes a PNG picture of the main window, as an X server shows it, on a
 # private Xvfb server. From the source directory, after a build:
 #
-#   tests/desktop/screenshot.sh docs/main-window.png [BUILD_DIR]
+#   docs/tools/screenshot.sh docs/main-window.png [BUILD_DIR]
 #
 # BUILD_DIR defaults to build. Needs the packages xvfb and xauth.
 set -eu
@@ -10,13 +10,13 @@ set -eu
 output=${1:?usage: screenshot.sh OUTPUT.png [BUILD_DIR]}
 build=${2:-build}
 here=$(dirname "$0")
-program=$build/tests/desktop/quillox_screenshot
+program=$build/docs/tools/quillox_screenshot
 
 if [ ! -x "$program" ]; then
     echo "$program is missing: build the target quillox_screenshot first" >&2
     exit 1
 fi
 rm -f "$output"
-sh "$here/run-on-xvfb.sh" "$program" "$output"
+sh "$here/../../tests/desktop/run-on-xvfb.sh" "$program" "$output"
 [ -s "$output" ] || { echo "no picture was written to $output" >&2; exit 1; }
 echo "wrote $output"
