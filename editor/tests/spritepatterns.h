@@ -32,3 +32,9 @@ inline QStringList blockOf(const quillox::SpriteGrid& grid)
     }
     return rows;
 }
+
+// The code box's text for these rows.
+inline QString codeOf(const QStringList& rows)
+{
+    return QStringLiteral("\t.db\t%") + rows.join(QStringLiteral("\r\n\t.db\t%"));
+}
