@@ -1,27 +1,19 @@
 #include "codeexport.h"
 #include "scriptedplatform.h"
+#include "testfiles.h"
 
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
-#include <QtTest>
 
 #include <cerrno>
-#include <csignal>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace quillox;
 
 namespace
 {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // The code of a 15 x 15 sprite: the longest rows, each with two tabs.
 const QString LongestCode = QStringList(15, "\t.db\t%101010101010101").join("\r\n");
@@ -32,13 +24,117 @@ class CodeExportTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void saveCode();
-    void saveCodeFailureShowsTwoBoxes_data();
-    void saveCodeFailureShowsTwoBoxes();
-    void saveCodeOnFullDiskKeepsOldFile();
-    void printTwoPagesOrNothing();
-    void copyAndBackground();
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        platform = std::make_unique<ScriptedPlatform>();
+    }
+
+    void saveCode()
+    {
+        const QString path = dir->filePath(QStringLiteral("code.z80"));
+        saveCodeAs(path);
+        saveCodeAs(path, "\t.db\t%1");
+        QCOMPARE(contents(path), QByteArray("\t.db\t%1\r\n"));
+        QVERIFY(platform->messages.isEmpty());
+        // The same proposal every time; the dialog shows "Z80-filez" alone.
+        for (const FileDialogRequest& r : platform->saveRequests)
+            QCOMPARE(QStringList({r.title, r.fileName, r.filter, r.defaultSuffix}),
+                     QStringList({"Save code as *.z80", "code00.z80", "Z80-filez|*.z80", "z80"}));
+        QVERIFY(hidesFilterPattern(QStringLiteral("Z80-filez|*.z80")));
+        QVERIFY(!hidesFilterPattern(QStringLiteral("Quillox (*.spr)|*.spr")));
+    }
+
+    void saveCodeFailureShowsTwoBoxes_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("full device") << "/dev/full" << ENOSPC << "No space left on device";
+        QTest::newRow("missing folder") << "no/code.z80" << ENOENT << "No such file or directory";
+        QTest::newRow("folder as the name") << "." << EISDIR << "Is a directory";
+        QTest::newRow("named pipe") << "pipe.z80" << EINVAL << "Not a regular file";
+    }
+
+    void saveCodeFailureShowsTwoBoxes()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, number);
+        QFETCH(QString, reason);
+        const QString pipe = dir->filePath(QStringLiteral("pipe.z80"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        if (!path.startsWith('/'))
+            path = dir->filePath(path);
+        saveCodeAs(path);
+        QCOMPARE(messages(), QStringList({path + ": " + reason, QString::number(number)}));
+        QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void saveCodeOnFullDiskKeepsOldFile()
+    {
+        const QString path = dir->filePath(QStringLiteral("kept.z80"));
+        saveCodeAs(path, "\t.db\t%1");
+        underFileSizeLimit(16, [&] { return saveCodeAs(path), 0; });
+        QCOMPARE(contents(path), QByteArray("\t.db\t%1\r\n"));
+        QCOMPARE(messages(), QStringList({path + ": File too large", QString::number(EFBIG)}));
+    }
+
+    void printTwoPagesOrNothing()
+    {
+        const QString pdf = dir->filePath(QStringLiteral("print.pdf"));
+        printTo(pdf);
+        QCOMPARE(messages(MessageButtons::OkCancel),
+                 QStringList{"Press OK to print the code on standard-printer."});
+        QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox - Printing..."));
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, "-"});
+        QVERIFY(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0);
+        // Every row whole (text after a row's second tab once went missing), the
+        // page number after the last.
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const QString page =
+            QString(".db %101010101010101\n").repeated(14) + ".db %101010101010101%1.";
+        QStringList pages = text.split('\f', Qt::SkipEmptyParts);
+        for (QString& shown : pages)
+            shown = shown.simplified();
+        QCOMPARE(pages, QStringList({page.arg(1).simplified(), page.arg(2).simplified()}));
+
+        // A cancel prints nothing.
+        QFile::remove(pdf);
+        platform->messageAnswers.push_back(MessageResult::Cancel);
+        printTo(pdf);
+        QCOMPARE(platform->printerRequests, 1);
+        // No printer at all, then a printer that cannot write its output.
+        platform->printerFactory = [] { return nullptr; };
+        PrintCode(*platform, LongestCode);
+        printTo(dir->filePath(QStringLiteral("no/such/dir.pdf")));
+        const QString confirm = platform->messages[0].text;
+        const QString failed = "There was a problem printing to your printer.";
+        QCOMPARE(messages(MessageButtons::OkCancel),
+                 QStringList({confirm, confirm, confirm, failed, "<another box>", confirm, failed,
+                              "<another box>"}));
+        QCOMPARE(platform->messages[5].title, QStringLiteral("Quillox"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    void copyAndBackground()
+    {
+        QProgressBar bar;
+        bar.setRange(1, 226);
+        QList<int> values;
+        connect(&bar, &QProgressBar::valueChanged, this, [&](int value) { values << value; });
+        CopyCode(*platform, bar, LongestCode);
+        QCOMPARE(platform->clipboardClears, 1);
+        QCOMPARE(platform->clipboardTexts, QStringList{LongestCode});
+        QCOMPARE(values, QList<int>({226, 1}));
+        QList<QColor> applied;
+        platform->colourAnswers = {std::nullopt, QColor(Qt::darkRed)};
+        for (int i = 0; i < 2; ++i)
+            SetCodeBackColor(*platform, [&](const QColor& colour) { applied << colour; });
+        QCOMPARE(applied, QList<QColor>{QColor(Qt::darkRed)});
+    }
 
 private:
     void saveCodeAs(const QString& path, const QString& code = LongestCode)
@@ -72,124 +168,6 @@ private:
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<ScriptedPlatform> platform;
 };
-
-void CodeExportTest::init()
-{
-    dir = std::make_unique<QTemporaryDir>();
-    platform = std::make_unique<ScriptedPlatform>();
-}
-
-void CodeExportTest::saveCode()
-{
-    const QString path = dir->filePath(QStringLiteral("code.z80"));
-    saveCodeAs(path);
-    saveCodeAs(path, "\t.db\t%1");
-    QCOMPARE(readAll(path), QByteArray("\t.db\t%1\r\n"));
-    QVERIFY(platform->messages.isEmpty());
-    // The same proposal every time; the dialog shows "Z80-filez" alone.
-    for (const FileDialogRequest& r : platform->saveRequests)
-        QCOMPARE(QStringList({r.title, r.fileName, r.filter, r.defaultSuffix}),
-                 QStringList({"Save code as *.z80", "code00.z80", "Z80-filez|*.z80", "z80"}));
-    QVERIFY(hidesFilterPattern(QStringLiteral("Z80-filez|*.z80")));
-    QVERIFY(!hidesFilterPattern(QStringLiteral("Quillox (*.spr)|*.spr")));
-}
-
-void CodeExportTest::saveCodeFailureShowsTwoBoxes_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("full device") << "/dev/full" << ENOSPC << "No space left on device";
-    QTest::newRow("missing folder") << "no/code.z80" << ENOENT << "No such file or directory";
-    QTest::newRow("folder as the name") << "." << EISDIR << "Is a directory";
-    QTest::newRow("named pipe") << "pipe.z80" << EINVAL << "Not a regular file";
-}
-
-void CodeExportTest::saveCodeFailureShowsTwoBoxes()
-{
-    QFETCH(QString, path);
-    QFETCH(int, number);
-    QFETCH(QString, reason);
-    const QString pipe = dir->filePath(QStringLiteral("pipe.z80"));
-    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    if (!path.startsWith('/'))
-        path = dir->filePath(path);
-    saveCodeAs(path);
-    QCOMPARE(messages(), QStringList({path + ": " + reason, QString::number(number)}));
-    QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-}
-
-void CodeExportTest::saveCodeOnFullDiskKeepsOldFile()
-{
-    const QString path = dir->filePath(QStringLiteral("kept.z80"));
-    saveCodeAs(path, "\t.db\t%1");
-    struct rlimit previous;
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &previous) == 0);
-    const auto handler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = previous;
-    limit.rlim_cur = 16;
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &limit) == 0);
-    saveCodeAs(path);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    ::signal(SIGXFSZ, handler);
-    QCOMPARE(readAll(path), QByteArray("\t.db\t%1\r\n"));
-    QCOMPARE(messages(), QStringList({path + ": File too large", QString::number(EFBIG)}));
-}
-
-void CodeExportTest::printTwoPagesOrNothing()
-{
-    const QString pdf = dir->filePath(QStringLiteral("print.pdf"));
-    printTo(pdf);
-    QCOMPARE(messages(MessageButtons::OkCancel),
-             QStringList{"Press OK to print the code on standard-printer."});
-    QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox - Printing..."));
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, "-"});
-    QVERIFY(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0);
-    // Every row whole (text after a row's second tab once went missing), the
-    // page number after the last.
-    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
-    const QString page = QString(".db %101010101010101\n").repeated(14) + ".db %101010101010101%1.";
-    QStringList pages = text.split('\f', Qt::SkipEmptyParts);
-    for (QString& shown : pages)
-        shown = shown.simplified();
-    QCOMPARE(pages, QStringList({page.arg(1).simplified(), page.arg(2).simplified()}));
-
-    // A cancel prints nothing.
-    QFile::remove(pdf);
-    platform->messageAnswers.push_back(MessageResult::Cancel);
-    printTo(pdf);
-    QCOMPARE(platform->printerRequests, 1);
-    // No printer at all, then a printer that cannot write its output.
-    platform->printerFactory = [] { return nullptr; };
-    PrintCode(*platform, LongestCode);
-    printTo(dir->filePath(QStringLiteral("no/such/dir.pdf")));
-    const QString confirm = platform->messages[0].text;
-    const QString failed = "There was a problem printing to your printer.";
-    QCOMPARE(messages(MessageButtons::OkCancel),
-             QStringList({confirm, confirm, confirm, failed, "<another box>", confirm, failed,
-                          "<another box>"}));
-    QCOMPARE(platform->messages[5].title, QStringLiteral("Quillox"));
-    QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-}
-
-void CodeExportTest::copyAndBackground()
-{
-    QProgressBar bar;
-    bar.setRange(1, 226);
-    QList<int> values;
-    connect(&bar, &QProgressBar::valueChanged, this, [&](int value) { values << value; });
-    CopyCode(*platform, bar, LongestCode);
-    QCOMPARE(platform->clipboardClears, 1);
-    QCOMPARE(platform->clipboardTexts, QStringList{LongestCode});
-    QCOMPARE(values, QList<int>({226, 1}));
-    QList<QColor> applied;
-    platform->colourAnswers = {std::nullopt, QColor(Qt::darkRed)};
-    for (int i = 0; i < 2; ++i)
-        SetCodeBackColor(*platform, [&](const QColor& colour) { applied << colour; });
-    QCOMPARE(applied, QList<QColor>{QColor(Qt::darkRed)});
-}
 
 QTEST_MAIN(CodeExportTest)
 #include "tst_codeexport.moc"

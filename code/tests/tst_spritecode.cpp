@@ -10,90 +10,86 @@ class SpriteCodeTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void workedExampleIsTwentyBytes();
-    void writesRowsOfDigits_data();
-    void writesRowsOfDigits();
-    void readsCodeAsProgramsHoldIt_data();
-    void readsCodeAsProgramsHoldIt();
+    void workedExampleIsTwentyBytes()
+    {
+        std::array<Rgb, SpriteGrid::CellCount> colours;
+        colours.fill(White);
+        // 208 and 224 in the block, 1 and 207 hidden; any colour but white is set.
+        for (int index : {1, 207, 208, 224})
+            colours[index - 1] = Black;
+        colours[209] = 0xFFFFFE;
+        const std::string expected("\x09\x2E\x64\x62\x09\x25\x31\x30\x31\x0D\x0A"
+                                   "\x09\x2E\x64\x62\x09\x25\x30\x31\x30");
+        QCOMPARE(spriteCode(13, 14, colours), expected);
+        QCOMPARE(spriteCodeLength(3, 2), std::size_t(20));
+        std::string out = "kept";
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, appendSpriteCode(out, 16, 8, colours));
+        QCOMPARE(out, std::string("kept"));
+    }
+
+    void writesRowsOfDigits_data()
+    {
+        QTest::addColumn<QStringList>("sprite");
+        QTest::newRow("1 x 1") << QStringList{"1"};
+        QTest::newRow("sword") << QStringList{"00000011", "00000111", "00001110", "10011100",
+                                              "01111000", "00110000", "01011000", "10000000"};
+        QTest::newRow("15 x 15") << QStringList(15, "000000000000001");
+        QTest::newRow("1 wide, 15 high") << QStringList(15, "0");
+        QTest::newRow("15 wide, 1 high") << QStringList{"100000000000000"};
+    }
+
+    void writesRowsOfDigits()
+    {
+        QFETCH(QStringList, sprite);
+        const std::string text = spriteCode(spriteOf(sprite));
+        QCOMPARE(QString::fromStdString(text), codeOf(sprite));
+        QCOMPARE(text.size(), spriteCodeLength(int(sprite[0].size()), int(sprite.size())));
+    }
+
+    void readsCodeAsProgramsHoldIt_data()
+    {
+        // The sprite as rows of digits, or the reason the text is refused.
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("sprite");
+        QTest::addColumn<QString>("reason");
+        const QStringList none;
+        QTest::newRow("editor's own")
+            << "\t.db\t%101\r\n\t.db\t%010" << QStringList{"101", "010"} << "";
+        QTest::newRow("editor's own, 15 wide")
+            << ".db %100000000000001\n.db %000000000000010"
+            << QStringList{"100000000000001", "000000000000010"} << "";
+        QTest::newRow("label, comments, blank lines, any directive")
+            << "ship:\n  DB %10100000 ; nose\n\n  defb 0FFh\nlast .byte $0f\n"
+            << QStringList{"10100000", "11111111", "00001111"} << "";
+        QTest::newRow("two bytes narrowed to the last set pixel")
+            << ".db %11111111,%11110000\n.db $00,0x02"
+            << QStringList{"111111111111000", "000000000000001"} << "";
+        QTest::newRow("two bytes never under 8 wide")
+            << ".db 0x81,0\n.db 1,0b00000000" << QStringList{"10000001", "00000001"} << "";
+        QTest::newRow("binary suffix and decimal")
+            << "db 10100000b\ndb 160" << QStringList{"10100000", "10100000"} << "";
+        QTest::newRow("nothing") << "; only a comment\n" << none << "no .db rows";
+        QTest::newRow("rows of different lengths") << ".db $FF\n.db $FF,$00" << none << "lengths";
+        QTest::newRow("pixel beyond column 15") << ".db $FF,$01" << none << "column 16";
+        QTest::newRow("16 digits") << ".db %1000000000000000" << none << "more than 15";
+        QTest::newRow("16 rows") << QString(".db 0\n").repeated(16) << none << "more than 15 rows";
+        QTest::newRow("not a byte") << ".db 256" << none << "not a byte";
+        QTest::newRow("not a number") << ".db %102" << none << "not a number";
+        QTest::newRow("no digits") << ".db %,$" << none << "not a number";
+        QTest::newRow("an instruction") << "ld a,5" << none << "line 1 is not a .db line";
+    }
+
+    void readsCodeAsProgramsHoldIt()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, sprite);
+        QFETCH(QString, reason);
+        std::string why;
+        const std::optional<SpriteGrid> grid = readSpriteCodeText(text.toStdString(), why);
+        QCOMPARE(grid ? blockOf(*grid) : QStringList(), sprite);
+        QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
+    }
 };
-
-void SpriteCodeTest::workedExampleIsTwentyBytes()
-{
-    std::array<Rgb, SpriteGrid::CellCount> colours;
-    colours.fill(White);
-    // 208 and 224 in the block, 1 and 207 hidden; any colour but white is set.
-    for (int index : {1, 207, 208, 224})
-        colours[index - 1] = Black;
-    colours[209] = 0xFFFFFE;
-    const std::string expected("\x09\x2E\x64\x62\x09\x25\x31\x30\x31\x0D\x0A"
-                               "\x09\x2E\x64\x62\x09\x25\x30\x31\x30");
-    QCOMPARE(spriteCode(13, 14, colours), expected);
-    QCOMPARE(spriteCodeLength(3, 2), std::size_t(20));
-    std::string out = "kept";
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, appendSpriteCode(out, 16, 8, colours));
-    QCOMPARE(out, std::string("kept"));
-}
-
-void SpriteCodeTest::writesRowsOfDigits_data()
-{
-    QTest::addColumn<QStringList>("sprite");
-    QTest::newRow("1 x 1") << QStringList{"1"};
-    QTest::newRow("sword") << QStringList{"00000011", "00000111", "00001110", "10011100",
-                                          "01111000", "00110000", "01011000", "10000000"};
-    QTest::newRow("15 x 15") << QStringList(15, "000000000000001");
-    QTest::newRow("1 wide, 15 high") << QStringList(15, "0");
-    QTest::newRow("15 wide, 1 high") << QStringList{"100000000000000"};
-}
-
-void SpriteCodeTest::writesRowsOfDigits()
-{
-    QFETCH(QStringList, sprite);
-    const std::string text = spriteCode(spriteOf(sprite));
-    QCOMPARE(QString::fromStdString(text), codeOf(sprite));
-    QCOMPARE(text.size(), spriteCodeLength(int(sprite[0].size()), int(sprite.size())));
-}
-
-void SpriteCodeTest::readsCodeAsProgramsHoldIt_data()
-{
-    // The sprite as rows of digits, or the reason the text is refused.
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("sprite");
-    QTest::addColumn<QString>("reason");
-    const QStringList none;
-    QTest::newRow("editor's own") << "\t.db\t%101\r\n\t.db\t%010" << QStringList{"101", "010"}
-                                  << "";
-    QTest::newRow("editor's own, 12 wide") << ".db %100000000001\n.db %000000000010"
-                                           << QStringList{"100000000001", "000000000010"} << "";
-    QTest::newRow("label, comments, blank lines, any directive")
-        << "ship:\n  DB %10100000 ; nose\n\n  defb 0FFh\nlast .byte $0f\n"
-        << QStringList{"10100000", "11111111", "00001111"} << "";
-    QTest::newRow("two bytes narrowed to the last set pixel")
-        << ".db %11111111,%11110000\n.db $00,0x02"
-        << QStringList{"111111111111000", "000000000000001"} << "";
-    QTest::newRow("two bytes never under 8 wide")
-        << ".db 0x81,0\n.db 1,0b00000000" << QStringList{"10000001", "00000001"} << "";
-    QTest::newRow("binary suffix and decimal")
-        << "db 10100000b\ndb 160" << QStringList{"10100000", "10100000"} << "";
-    QTest::newRow("nothing") << "; only a comment\n" << none << "no .db rows";
-    QTest::newRow("rows of different lengths") << ".db $FF\n.db $FF,$00" << none << "lengths";
-    QTest::newRow("pixel beyond column 15") << ".db $FF,$01" << none << "column 16";
-    QTest::newRow("16 digits") << ".db %1000000000000000" << none << "more than 15";
-    QTest::newRow("16 rows") << QString(".db 0\n").repeated(16) << none << "more than 15 rows";
-    QTest::newRow("not a byte") << ".db 256" << none << "not a byte";
-    QTest::newRow("not a number") << ".db %102" << none << "not a number";
-    QTest::newRow("an instruction") << "ld a,5" << none << "line 1 is not a .db line";
-}
-
-void SpriteCodeTest::readsCodeAsProgramsHoldIt()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, sprite);
-    QFETCH(QString, reason);
-    std::string why;
-    const std::optional<SpriteGrid> grid = readSpriteCodeText(text.toStdString(), why);
-    QCOMPARE(grid ? blockOf(*grid) : QStringList(), sprite);
-    QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
-}
 
 QTEST_APPLESS_MAIN(SpriteCodeTest)
 #include "tst_spritecode.moc"

@@ -1,8 +1,7 @@
 // The converter's library and the installed program, in a temporary folder.
 #include "converter.h"
+#include "testfiles.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -12,19 +11,6 @@
 #include <sys/stat.h>
 
 using namespace quillox;
-
-// A picture of the given type, white but for `pixels` from the top left.
-static QByteArray picture(int width, int height, const QVector<QRgb>& pixels = {},
-                          const char* type = "PNG", QImage::Format format = QImage::Format_ARGB32)
-{
-    QImage image(width, height, format);
-    image.fill(Qt::white);
-    for (int i = 0; i < pixels.size(); ++i)
-        image.setPixel(i % width, i / width, pixels[i]);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    return image.save(&buffer, type) ? buffer.data() : "not saved";
-}
 
 static void row(const char* name, const char* arguments, const QByteArray& input,
                 const QByteArray& expected)
@@ -48,18 +34,6 @@ static QByteArray converted(const QStringList& arguments)
                               program.readAllStandardError() + "\n" +
                               program.readAllStandardOutput();
     return result == library ? result : "library: " + library + "\nprogram: " + result;
-}
-
-static void write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-static QByteArray read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>";
 }
 
 class ConvertTest : public QObject
@@ -107,7 +81,7 @@ private slots:
         QFETCH(QString, options);
         QFETCH(QByteArray, input);
         QFETCH(QByteArray, output);
-        write("in", input);
+        writeFile("in", input);
         QCOMPARE(converted(options.split(' ', Qt::SkipEmptyParts) << "in"), "0\n\n" + output);
     }
 
@@ -118,7 +92,7 @@ private slots:
         QVERIFY(QDir().mkpath("other"));
         const QStringList files{"A.spr", "NZ.spr", "30 sword-x.spr", "other/30 sword-x.spr"};
         for (const QString& file : files)
-            write(file, "01011");
+            writeFile(file, "01011");
         QCOMPARE(converted(QStringList{"--label=hero", "--label"} + files +
                            QStringList{"A.spr", "A.spr"}),
                  "0\n\n_A:\r\n\t.db\t%1\r\n_NZ:\r\n\t.db\t%1\r\n_30_sword_x:\r\n\t.db\t%1\r\n"
@@ -134,7 +108,7 @@ private slots:
             QByteArray sprite = QString::asprintf("%02d%02d", height, width).toLatin1();
             for (int cell = 0; cell < width * height; ++cell)
                 sprite += char('0' + random.bounded(2));
-            write("in.spr", sprite += "\r\n");
+            writeFile("in.spr", sprite += "\r\n");
             for (const char* via : {"--to=png", "--to=code"}) {
                 QCOMPARE(runConverter({via, "-o", "middle", "in.spr"}).status, 0);
                 QCOMPARE(runConverter({"--to=spr", "middle"}).standardOutput, sprite.toStdString());
@@ -183,9 +157,9 @@ private slots:
         QFETCH(QString, arguments);
         QFETCH(QByteArray, input);
         QFETCH(QByteArray, reason);
-        write("out.z80", "kept");
-        write("good.png", picture(4, 4));
-        write("input", input);
+        writeFile("out.z80", "kept");
+        writeFile("good.png", picture(4, 4));
+        writeFile("input", input);
         QVERIFY(QDir().mkpath("folder") && (mkfifo("fifo", 0600) == 0 || errno == EEXIST));
         const auto entries = QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System;
         const QStringList before = QDir().entryList(entries);
@@ -196,21 +170,21 @@ private slots:
                      run.contains(reason) && run.count('\n') == 3,
                  run.constData());
         QCOMPARE(QDir().entryList(entries), before);
-        QCOMPARE(read("out.z80"), QByteArray("kept"));
+        QCOMPARE(contents("out.z80"), QByteArray("kept"));
     }
 
     // Names of standard output write to it, here a file that keeps what it held.
     void standardStreams()
     {
-        write("s.spr", "01011");
+        writeFile("s.spr", "01011");
         for (const QString output : {"-", "/dev/stdout", "/proc/self/fd/1"}) {
-            write("log", "kept\n");
+            writeFile("log", "kept\n");
             QProcess program;
             program.setStandardInputFile("s.spr");
             program.setStandardOutputFile("log", QIODevice::Append);
             program.start(QUILLOX_CONVERT, {"-o", output, "-"});
             QVERIFY(program.waitForFinished() && program.exitCode() == 0);
-            QCOMPARE(read("log"), "kept\n\t.db\t%1\r\n");
+            QCOMPARE(contents("log"), "kept\n\t.db\t%1\r\n");
         }
     }
 
@@ -226,7 +200,7 @@ private slots:
 
     void standardOutputThatCannotBeWritten()
     {
-        write("s.spr", "01011");
+        writeFile("s.spr", "01011");
         errno = ENOSPC;
         const ConverterRun run = runConverter({"s.spr", "s.spr"}, [](auto) { return false; });
         QCOMPARE(run.standardError, "quillox-convert: standard output: No space left on device\n");

@@ -1,9 +1,10 @@
 #include "codebox.h"
+#include "controlplaces.h"
 #include "gridview.h"
 #include "mainwindow.h"
 #include "scriptedplatform.h"
 #include "spritepatterns.h"
-#include "twips.h"
+#include "testfiles.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -30,32 +31,404 @@ QPoint centre(int row, int column)
     return GridView::cellRect(SpriteGrid::indexOf(row, column)).center();
 }
 
-QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
-{
-    QFile file(dir.filePath(QString::fromLatin1(name)));
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? file.fileName()
-                                                                                : QString();
-}
-
 } // namespace
 
 class MainWindowTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void cleanup() { window.reset(); }
-    void controlsMenusHintsAndClock();
-    void commandRoutesAndExit();
-    void sizesAndRefreshes();
-    void commands_data();
-    void commands();
-    void clicksKeysAndAccessibility();
-    void dragPaintsTheFirstCellsColour();
-    void undoAndRedoRetraceEveryKindOfStep();
-    void gridMenuPastesAndCopies();
-    void failingBuildKeepsPartialTextAndReports();
-    void opensDroppedSpritesAndPictures();
+    void init()
+    {
+        window.reset();
+        platform = std::make_unique<ScriptedPlatform>();
+        platform->time = QTime(14, 5, 9, 250);
+        window = std::make_unique<MainWindow>(*platform);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void controlsMenusHintsAndClock()
+    {
+        verifyPlaces(window.get(), window->centralWidget(),
+                     {{"client", 0, 0, 8040, 5580},
+                      {"Label1", 1560, 0, 1935, 375, "8 x 8"},
+                      {"Shape1", 240, 360, 3615, 3615},
+                      {"Frame1", 4440, 120, 3375, 4215, "   &Code     "},
+                      {"source", 4560, 480, 3135, 3135},
+                      {"Command6", 4680, 3720, 615, 495, "&Print"},
+                      {"Frame2", 240, 4440, 1965, 870, "&Sprite  Options"},
+                      {"Command9", 360, 4785, 570, 405, "&Save"},
+                      {"ProgressBar1", 4560, 4680, 3135, 255},
+                      {"Panel2", 5000, 5325, 3000, 255, "               Time: 14:05:09"}});
+        // Buttons inside the captioned frames keep the application's font.
+        for (const char* button : {"Command6", "Command9"})
+            QCOMPARE(child(button)->font(), QApplication::font());
+        const QFont size = child("Label1")->font();
+        QVERIFY(size.family() == "Arial" && size.pointSizeF() == 14.25 && size.bold() &&
+                size.underline());
+        for (const char* frame : {"Frame1", "Frame2"})
+            QCOMPARE(child(frame)->font(), QFont("MS Sans Serif", 12));
+        QCOMPARE(child<CodeBox>("source")->backgroundColour(), QColor(0, 192, 192));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window->objectName(), QStringLiteral("progg"));
+
+        // Each menu as "name:title", then its items as "name=text=shortcut" or "name=-".
+        QStringList seen;
+        const std::function<void(QMenu*)> list = [&](QMenu* menu) {
+            seen << menu->objectName() + ":" + menu->title();
+            for (QAction* item : menu->actions())
+                seen << (item->menu() ? item->menu()->objectName() : item->objectName()) + "=" +
+                            (item->isSeparator()
+                                 ? QStringLiteral("-")
+                                 : item->text() + "=" + item->shortcut().toString());
+            for (QAction* item : menu->actions())
+                if (item->menu())
+                    list(item->menu());
+        };
+        for (QAction* top : window->menuBar()->actions())
+            list(top->menu());
+        QCOMPARE(seen,
+                 QStringList({"sdfgsd:&File", "open=&Open Sprite...=", "saveas=&Save Sprite As...=",
+                              "gg=-", "sada=&Print Code=", "fdd=-", "sdfdsf=&Exit=Ctrl+Q",
+                              "dfsf:&Options", "dsfdsfsdf=&Clear Sprite=",
+                              "sdsdsdsd=C&odeText Background color=", "gh=&Effects=", "gh:&Effects",
+                              "sfdsf=&Invert=Ctrl+I", "erh=&Fill Black=Ctrl+B", "asdas:&Help",
+                              "ds=&About Sprites=", "sa=A&bout="}));
+        // Pointing at a button shows its hint; a frame's bare area clears it;
+        // other controls keep it.
+        const struct {
+            const char* control;
+            QPoint at;
+            const char* hint;
+        } moves[] = {{"Command10", {2, 2}, "Open a saved sprite."},
+                     {"Frame2", {3, 40}, ""},
+                     {"Command6", {2, 2}, "Print the code."},
+                     {"source", {50, 50}, "Print the code."},
+                     {"Frame1", {3, 200}, ""},
+                     {"Command8", {2, 2}, "Save the code as a z80-file."}};
+        for (const auto& move : moves) {
+            QTest::mouseMove(child(move.control), move.at);
+            QCOMPARE(child<QLabel>("Panel1")->text(), QString::fromLatin1(move.hint));
+        }
+        // The clock wakes at each second boundary.
+        auto* clock = child<QTimer>("Timer1");
+        QVERIFY(clock->isActive() && clock->isSingleShot() &&
+                clock->timerType() == Qt::PreciseTimer);
+        QCOMPARE(clock->interval(), 750);
+    }
+
+    void commandRoutesAndExit()
+    {
+        // Menu items, buttons and the shortcuts the menus do not show run the
+        // same commands: open, save the sprite, print, help.
+        platform->messageAnswers.assign(3, MessageResult::Cancel);
+        QSignalSpy help(window.get(), &MainWindow::helpRequested);
+        for (const char* item : {"open", "saveas", "sada"})
+            action(item)->trigger();
+        for (const char* button : {"Command10", "Command9", "Command6", "Command8", "Command7"})
+            QTest::mouseClick(child(button), Qt::LeftButton);
+        for (const char* keys : {"Ctrl+O", "Ctrl+S", "Ctrl+P", "F1"})
+            QTest::keySequence(window.get(), QKeySequence(QString::fromLatin1(keys)));
+        QCOMPARE(platform->openRequests.size(), 3);
+        QStringList saves;
+        for (const FileDialogRequest& request : platform->saveRequests)
+            saves << request.title;
+        QCOMPARE(saves, QStringList({"Save Sprite as *.spr", "Save Sprite as *.spr",
+                                     "Save code as *.z80", "Save Sprite as *.spr"}));
+        QCOMPARE(platform->messages.size(), 3);
+        QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox - Printing..."));
+        QCOMPARE(help.count(), 1);
+        QCOMPARE(platform->clipboardTexts, QStringList{code()});
+        platform->colourAnswers.push_back(QColor(Qt::darkRed));
+        action("sdsdsdsd")->trigger();
+        QCOMPARE(child<CodeBox>("source")->backgroundColour(), QColor(Qt::darkRed));
+
+        // Ctrl+Q ends through Exit, closing the window without it, once.
+        QSignalSpy exiting(window.get(), &MainWindow::programEnding);
+        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        window->close();
+        init();
+        QSignalSpy closing(window.get(), &MainWindow::programEnding);
+        window->close();
+        QCOMPARE(exiting, QList<QVariantList>({{true}}));
+        QCOMPARE(closing, QList<QVariantList>({{false}}));
+    }
+
+    void sizesAndRefreshes()
+    {
+        QCOMPARE(code(), codeOf(QStringList(8, "00000000")));
+        auto* bar = child<QProgressBar>("ProgressBar1");
+        QVERIFY(bar->minimum() == 1 && bar->maximum() == 226 && bar->value() == 1);
+        window->clickCell(SpriteGrid::indexOf(8, 8));
+        setSize(13, 6);
+        QCOMPARE(label(), QStringLiteral("10 x 3"));
+        QCOMPARE(code(), codeOf(QStringList(10, "000")));
+        // Colours outside a smaller size come back with it.
+        setSize(8, 8);
+        QCOMPARE(block().first(), QStringLiteral("10000000"));
+
+        // Each slider position refreshes once, while dragged too; the window's
+        // own position or one outside 1..15 none. The row slider's up key grows it.
+        QStringList seen;
+        connect(window.get(), &MainWindow::sizeRefreshed, this, [&] { seen << label(); });
+        setSize(8, 8);
+        slider("Slider1")->setSliderDown(true);
+        for (int position : {7, 6, 7})
+            slider("Slider1")->setSliderPosition(position);
+        slider("Slider1")->setSliderDown(false);
+        window->setColumnSliderPosition(0);
+        window->setRowSliderPosition(16);
+        QTest::keyClick(slider("Slider2"), Qt::Key_Up);
+        QCOMPARE(seen, QStringList({"8 x 9", "8 x 10", "8 x 9", "9 x 9"}));
+    }
+
+    void commands_data()
+    {
+        // Each command on a 3 x 2 sprite with one black cell, and cell 1 black
+        // outside it; New and the effects show their progress cell by cell.
+        QTest::addColumn<QString>("command"); // keys, or the menu item
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("outsideKept");
+        QTest::addColumn<bool>("progress");
+        QTest::newRow("New") << "Ctrl+N" << QStringList(8, "00000000") << false << true;
+        QTest::newRow("Clear") << "dsfdsfsdf" << QStringList{"000", "000"} << false << false;
+        QTest::newRow("Invert") << "Ctrl+I" << QStringList{"011", "111"} << true << true;
+        QTest::newRow("Fill Black") << "Ctrl+B" << QStringList{"111", "111"} << true << true;
+    }
+
+    void commands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, after);
+        QFETCH(bool, outsideKept);
+        QFETCH(bool, progress);
+        setSize(13, 14);
+        window->clickCell(SpriteGrid::indexOf(14, 13));
+        window->clickCell(1);
+        PaintedValues painted;
+        child("ProgressBar1")->installEventFilter(&painted);
+        if (QAction* item = action(command.toLatin1()))
+            item->trigger();
+        else
+            QTest::keySequence(window.get(), QKeySequence(command));
+        QCOMPARE(block(), after);
+        QCOMPARE(window->grid().colour(1), outsideKept ? Black : White);
+        QCOMPARE(label(), QStringLiteral("%1 x %2").arg(after.size()).arg(after[0].size()));
+        QCOMPARE(code(), codeOf(after));
+        QList<int> expected;
+        for (int i = 1; progress && i <= 225; ++i)
+            expected << i;
+        QCOMPARE(painted.values, progress ? expected << 1 : expected);
+    }
+
+    void clicksKeysAndAccessibility()
+    {
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(11, 12));
+        QCOMPARE(code().count('1'), 1);
+        QCOMPARE(block()[3], QStringLiteral("00001000"));
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(11, 12));
+        // Hidden cells and the right button change nothing.
+        for (QPoint at : {centre(1, 1), centre(15, 7)})
+            QTest::mouseClick(view(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(view(), Qt::RightButton, {}, centre(15, 15));
+        QCOMPARE(stateOf(window->grid()), stateOf(SpriteGrid()));
+        // The window system turns a quick second press into a double click: on
+        // another cell it toggles that cell, on the same cell nothing.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(15, 14));
+        for (int twice = 0; twice < 2; ++twice) {
+            QTest::mouseDClick(view(), Qt::LeftButton, {}, centre(15, 15));
+            QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(15, 15));
+        }
+        QCOMPARE(block().last(), QStringLiteral("00000011"));
+
+        // The keys move a mark, shown only once they are used, and toggle its cell.
+        const auto marked = [this] {
+            const QPoint markPixel = GridView::cellRect(225).topLeft() + QPoint(2, 8);
+            return view()->grab().toImage().pixelColor(markPixel) ==
+                   view()->palette().color(QPalette::Highlight);
+        };
+        view()->setFocus(Qt::MouseFocusReason);
+        QVERIFY(!marked());
+        QTest::keyClick(view(), Qt::Key_Right);
+        QVERIFY(marked());
+        slider("Slider1")->setFocus();
+        QVERIFY(!marked());
+        for (int i = 0; i < 40; ++i) // to the top left corner and beyond
+            QTest::keyClick(view(), i % 2 ? Qt::Key_Up : Qt::Key_Left);
+        QTest::keyClick(view(), Qt::Key_Right);
+        QTest::keyClick(view(), Qt::Key_Space);
+        QCOMPARE(block().first(), QStringLiteral("01000000"));
+
+        // The grid as a table of cells for accessibility tools.
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(view());
+        QAccessibleInterface* first = grid->child(0);
+        QVERIFY(grid->role() == QAccessible::Table && first->role() == QAccessible::Cell);
+        QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
+        window->clickCell(SpriteGrid::indexOf(8, 8));
+        QVERIFY(first->state().checked && first->text(QAccessible::Value) == "black");
+        QAccessibleTableCellInterface* cell = first->tableCellInterface();
+        QVERIFY(cell->rowIndex() == 7 && cell->columnIndex() == 7 &&
+                grid->indexOfChild(first) == 0);
+        QCOMPARE(grid->child(63)->text(QAccessible::Name), QStringLiteral("Row 15, column 15"));
+        setSize(13, 14);
+        QCOMPARE(grid->childCount(), 6);
+        QCOMPARE(grid->child(0)->text(QAccessible::Name), QStringLiteral("Row 14, column 13"));
+        QVERIFY(!first->isValid());
+    }
+
+    void dragPaintsTheFirstCellsColour()
+    {
+        window->clickCell(SpriteGrid::indexOf(15, 10));
+        QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 8));
+        // One move across the row: the cells on the way are visited too.
+        QTest::mouseMove(view(), centre(15, 15));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(15, 15));
+        QCOMPARE(code().section(QStringLiteral("\r\n"), 7), QStringLiteral("\t.db\t%11111111"));
+        // A stroke from a black cell paints white, over shown cells only.
+        QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 9));
+        QTest::mouseMove(view(), centre(14, 9));
+        QTest::mouseMove(view(), centre(14, 1));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(14, 1));
+        QCOMPARE(block().mid(6), QStringList({"00000000", "10111111"}));
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(8, 8));
+        // Each stroke and the click is one step.
+        window->undo();
+        window->undo();
+        QCOMPARE(block().mid(6), QStringList({"00000000", "11111111"}));
+        window->undo();
+        QCOMPARE(block().last(), QStringLiteral("00100000"));
+    }
+
+    void undoAndRedoRetraceEveryKindOfStep()
+    {
+        QTemporaryDir dir;
+        platform->fileAnswers.push_back(writeFile(dir.filePath("a.spr"), "0203101010\r\n"));
+        platform->clipboard = QStringLiteral(".db $A0\n.db $0F");
+        const std::function<void()> steps[] = {
+            [&] { window->clickCell(225); }, [&] { slider("Slider1")->setValue(5); },
+            [&] { window->Invert(); },       [&] { window->transform(SpriteTransform::ShiftLeft); },
+            [&] { window->FillBlack(); },    [&] { window->ClearSprite(); },
+            [&] { window->OpenSprite(); },   [&] { window->pasteCode(); },
+            [&] { window->NewSprite(); },
+        };
+        using Shown = std::tuple<SpriteState, QString, QString>;
+        const auto shown = [&] { return Shown{stateOf(window->grid()), label(), code()}; };
+        QList<Shown> states{shown()};
+        for (const auto& step : steps) {
+            step();
+            QVERIFY(shown() != states.last());
+            states << shown();
+        }
+        for (qsizetype i = states.size() - 2; i >= 0; --i) {
+            window->undo();
+            QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
+        }
+        QVERIFY(!action("undo")->isEnabled());
+        for (qsizetype i = 1; i < states.size(); ++i) {
+            QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
+            QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
+        }
+        // A command that changes nothing is no step.
+        window->NewSprite();
+        QCOMPARE(window->history().undoCount(), std::size(steps));
+        // A slider drag is one step, however many positions it passes.
+        slider("Slider2")->setSliderDown(true);
+        for (int position : {7, 3, 1})
+            slider("Slider2")->setSliderPosition(position);
+        slider("Slider2")->setSliderDown(false);
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(label(), QStringLiteral("8 x 8"));
+    }
+
+    void gridMenuPastesAndCopies()
+    {
+        // Assembler-ready copies from the code box's menu; a selection as the box holds it.
+        setSize(4, 14);
+        for (int column : {4, 6, 15})
+            window->clickCell(SpriteGrid::indexOf(14, column));
+        auto* box = child<CodeBox>("source");
+        std::unique_ptr<QMenu> menu(box->createContextMenu());
+        const QList<QAction*> items = menu->actions();
+        QVERIFY(items.contains(action("copyAssemblerBytes")) &&
+                items.contains(action("copyHexBytes")));
+        action("copyAssemblerBytes")->trigger();
+        action("copyHexBytes")->trigger();
+        QCOMPARE(platform->clipboardTexts,
+                 QStringList({"\t.db\t%10100000,%00010000\r\n\t.db\t%00000000,%00000000",
+                              "\t.db\t$A0,$10\r\n\t.db\t$00,$00"}));
+        // A selection copies as the code box holds it, with CR LF.
+        box->selectAll();
+        box->copy();
+        QCOMPARE(QApplication::clipboard()->text(), codeOf({"101000000001", "000000000000"}));
+        QString texts;
+        for (QAction* a : child<QMenu>("gridMenu")->actions())
+            texts += (a->isSeparator() ? "-" : a->text().remove('&')) + "|";
+        QCOMPARE(texts,
+                 QStringLiteral("Undo|Redo|-|Flip Horizontal|Flip Vertical|Rotate 90\u00B0|-|"
+                                "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"));
+        setSize(13, 14);
+        window->clickCell(1);
+        QVERIFY(!action("rotate")->isEnabled());
+        action("flipHorizontal")->trigger();
+        QCOMPARE(code(), codeOf({"100", "000"}));
+        QCOMPARE(window->grid().colour(1), Black);
+        setSize(13, 13);
+        QVERIFY(action("rotate")->isEnabled());
+        action("rotate")->trigger();
+        QCOMPARE(block(), QStringList({"010", "000", "000"}));
+        // Ctrl+V on the grid, first with no sprite on the clipboard.
+        view()->setFocus();
+        platform->clipboard = QStringLiteral("ld a,(hl)");
+        QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(platform->messages.size(), 1);
+        platform->clipboard = QStringLiteral(".db %101\n.db %011");
+        QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(label(), QStringLiteral("2 x 3"));
+        QCOMPARE(code(), codeOf({"101", "011"}));
+        QVERIFY(platform->messages.size() == 1 && window->text2().empty());
+    }
+
+    void failingBuildKeepsPartialTextAndReports()
+    {
+        window->setCodeBuilder([](std::string& out, const SpriteGrid&) {
+            out += "\t.db\t%01";
+            throw std::runtime_error("cell colour unreadable");
+        });
+        window->GenerateSpriteCode();
+        QCOMPARE(code(), QStringLiteral("\t.db\t%01"));
+        const ScriptedPlatform::Message& message = platform->messages.value(0);
+        QCOMPARE(message.text, QStringLiteral("Oh no! something is wrong,\nplease report the "
+                                              "problem.\nError(s):\ncell colour unreadable"));
+        QVERIFY(message.title == "Quillox" && message.icon == MessageIcon::Stop &&
+                message.buttons == MessageButtons::Ok);
+    }
+
+    void opensDroppedSpritesAndPictures()
+    {
+        QTemporaryDir dir;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(writeFile(dir.filePath("s.spr"), "010210\r\n"))});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        // Straight to the window: the application drops a drop that no drag began.
+        static_cast<QObject*>(window.get())->event(&drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(code(), codeOf({"10"}));
+        QCOMPARE(window->text2(), std::string("010210\r\n"));
+        // A sprite file by its first digit, whatever its name.
+        window->openFile(writeFile(dir.filePath("sprite"), "0103010\r\n"));
+        QCOMPARE(code(), codeOf({"010"}));
+        const QString png = writeFile(dir.filePath("p.png"), picture(3, 1, {qRgb(0, 0, 0)}));
+        window->openFile(png);
+        QCOMPARE(code(), codeOf({"100"}));
+        writeFile(png, picture(16, 1, {qRgb(0, 0, 0)}));
+        window->openFile(png);
+        QCOMPARE(code(), codeOf({"100"}));
+        QVERIFY(platform->messages.value(0).text.contains(png));
+    }
 
 private:
     template <typename T = QWidget> T* child(const char* n) { return window->findChild<T*>(n); }
@@ -74,413 +447,6 @@ private:
     std::unique_ptr<ScriptedPlatform> platform;
     std::unique_ptr<MainWindow> window;
 };
-
-void MainWindowTest::init()
-{
-    window.reset();
-    platform = std::make_unique<ScriptedPlatform>();
-    platform->time = QTime(14, 5, 9, 250);
-    window = std::make_unique<MainWindow>(*platform);
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-}
-
-void MainWindowTest::controlsMenusHintsAndClock()
-{
-    // Each control's place in the client area, in twips, and its text.
-    const struct {
-        const char* name;
-        int x, y, width, height;
-        const char* text;
-    } controls[] = {{"client", 0, 0, 8040, 5580, nullptr},
-                    {"Label1", 1560, 0, 1935, 375, "8 x 8"},
-                    {"Shape1", 240, 360, 3615, 3615, nullptr},
-                    {"Frame1", 4440, 120, 3375, 4215, "   &Code     "},
-                    {"source", 4560, 480, 3135, 3135, nullptr},
-                    {"Command6", 4680, 3720, 615, 495, "&Print"},
-                    {"Frame2", 240, 4440, 1965, 870, "&Sprite  Options"},
-                    {"Command9", 360, 4785, 570, 405, "&Save"},
-                    {"ProgressBar1", 4560, 4680, 3135, 255, nullptr},
-                    {"Panel2", 5000, 5325, 3000, 255, "               Time: 14:05:09"}};
-    for (const auto& c : controls) {
-        QWidget* control = child(c.name);
-        QVERIFY2(control && control->isVisible(), c.name);
-        QCOMPARE(QRect(control->mapTo(window->centralWidget(), QPoint()), control->size()),
-                 twipRect(c.x, c.y, c.width, c.height));
-        const QVariant title = control->property("title");
-        if (c.text)
-            QCOMPARE((title.isValid() ? title : control->property("text")).toString(),
-                     QString::fromLatin1(c.text));
-        // Buttons inside the captioned frames keep the application's font.
-        if (QByteArray(c.name).startsWith("Command"))
-            QVERIFY(control->font().family() != "MS Sans Serif" && !control->font().bold());
-    }
-    const QFont size = child("Label1")->font();
-    QVERIFY(size.family() == "Arial" && size.pointSizeF() == 14.25 && size.bold() &&
-            size.underline());
-    for (const char* frame : {"Frame1", "Frame2"})
-        QCOMPARE(child(frame)->font(), QFont("MS Sans Serif", 12));
-    QCOMPARE(child<CodeBox>("source")->backgroundColour(), QColor(0, 192, 192));
-    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(window->objectName(), QStringLiteral("progg"));
-
-    // Each menu as "name:title", then its items as "name=text=shortcut" or "name=-".
-    QStringList seen;
-    const std::function<void(QMenu*)> list = [&](QMenu* menu) {
-        seen << menu->objectName() + ":" + menu->title();
-        for (QAction* item : menu->actions())
-            seen << (item->menu() ? item->menu()->objectName() : item->objectName()) + "=" +
-                        (item->isSeparator() ? QStringLiteral("-")
-                                             : item->text() + "=" + item->shortcut().toString());
-        for (QAction* item : menu->actions())
-            if (item->menu())
-                list(item->menu());
-    };
-    for (QAction* top : window->menuBar()->actions())
-        list(top->menu());
-    QCOMPARE(
-        seen,
-        QStringList({"sdfgsd:&File", "open=&Open Sprite...=", "saveas=&Save Sprite As...=", "gg=-",
-                     "sada=&Print Code=", "fdd=-", "sdfdsf=&Exit=Ctrl+Q", "dfsf:&Options",
-                     "dsfdsfsdf=&Clear Sprite=", "sdsdsdsd=C&odeText Background color=",
-                     "gh=&Effects=", "gh:&Effects", "sfdsf=&Invert=Ctrl+I",
-                     "erh=&Fill Black=Ctrl+B", "asdas:&Help", "ds=&About Sprites=", "sa=A&bout="}));
-    // Pointing at a button shows its hint; a frame's bare area clears it;
-    // other controls keep it.
-    const struct {
-        const char* control;
-        QPoint at;
-        const char* hint;
-    } moves[] = {{"Command10", {2, 2}, "Open a saved sprite."},
-                 {"Frame2", {3, 40}, ""},
-                 {"Command6", {2, 2}, "Print the code."},
-                 {"source", {50, 50}, "Print the code."},
-                 {"Frame1", {3, 200}, ""},
-                 {"Command8", {2, 2}, "Save the code as a z80-file."}};
-    for (const auto& move : moves) {
-        QTest::mouseMove(child(move.control), move.at);
-        QCOMPARE(child<QLabel>("Panel1")->text(), QString::fromLatin1(move.hint));
-    }
-    // The clock wakes at each second boundary.
-    auto* clock = child<QTimer>("Timer1");
-    QVERIFY(clock->isActive() && clock->isSingleShot() && clock->timerType() == Qt::PreciseTimer);
-    QCOMPARE(clock->interval(), 750);
-}
-
-void MainWindowTest::commandRoutesAndExit()
-{
-    // Menu items, buttons and the shortcuts the menus do not show run the
-    // same commands: open, save the sprite, print, help.
-    platform->messageAnswers.assign(3, MessageResult::Cancel);
-    QSignalSpy help(window.get(), &MainWindow::helpRequested);
-    for (const char* item : {"open", "saveas", "sada"})
-        action(item)->trigger();
-    for (const char* button : {"Command10", "Command9", "Command6", "Command8", "Command7"})
-        QTest::mouseClick(child(button), Qt::LeftButton);
-    for (const char* keys : {"Ctrl+O", "Ctrl+S", "Ctrl+P", "F1"})
-        QTest::keySequence(window.get(), QKeySequence(QString::fromLatin1(keys)));
-    QCOMPARE(platform->openRequests.size(), 3);
-    QStringList saves;
-    for (const FileDialogRequest& request : platform->saveRequests)
-        saves << request.title;
-    QCOMPARE(saves, QStringList({"Save Sprite as *.spr", "Save Sprite as *.spr",
-                                 "Save code as *.z80", "Save Sprite as *.spr"}));
-    QCOMPARE(platform->messages.size(), 3);
-    QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox - Printing..."));
-    QCOMPARE(help.count(), 1);
-    QCOMPARE(platform->clipboardTexts, QStringList{code()});
-    platform->colourAnswers.push_back(QColor(Qt::darkRed));
-    action("sdsdsdsd")->trigger();
-    QCOMPARE(child<CodeBox>("source")->backgroundColour(), QColor(Qt::darkRed));
-
-    // Ctrl+Q ends through Exit, closing the window without it, once.
-    QSignalSpy exiting(window.get(), &MainWindow::programEnding);
-    QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
-    window->close();
-    init();
-    QSignalSpy closing(window.get(), &MainWindow::programEnding);
-    window->close();
-    QCOMPARE(exiting, QList<QVariantList>({{true}}));
-    QCOMPARE(closing, QList<QVariantList>({{false}}));
-}
-
-void MainWindowTest::sizesAndRefreshes()
-{
-    QCOMPARE(code(), codeOf(QStringList(8, "00000000")));
-    auto* bar = child<QProgressBar>("ProgressBar1");
-    QVERIFY(bar->minimum() == 1 && bar->maximum() == 226 && bar->value() == 1);
-    window->clickCell(SpriteGrid::indexOf(8, 8));
-    setSize(13, 6);
-    QCOMPARE(label(), QStringLiteral("10 x 3"));
-    QCOMPARE(code(), codeOf(QStringList(10, "000")));
-    // Colours outside a smaller size come back with it.
-    setSize(8, 8);
-    QCOMPARE(block().first(), QStringLiteral("10000000"));
-
-    // Each slider position refreshes once, while dragged too; the window's
-    // own position or one outside 1..15 none. The row slider's up key grows it.
-    QStringList seen;
-    connect(window.get(), &MainWindow::sizeRefreshed, this, [&] { seen << label(); });
-    setSize(8, 8);
-    slider("Slider1")->setSliderDown(true);
-    for (int position : {7, 6, 7})
-        slider("Slider1")->setSliderPosition(position);
-    slider("Slider1")->setSliderDown(false);
-    window->setColumnSliderPosition(0);
-    window->setRowSliderPosition(16);
-    QTest::keyClick(slider("Slider2"), Qt::Key_Up);
-    QCOMPARE(seen, QStringList({"8 x 9", "8 x 10", "8 x 9", "9 x 9"}));
-}
-
-void MainWindowTest::commands_data()
-{
-    // Each command on a 3 x 2 sprite with one black cell, and cell 1 black
-    // outside it; New and the effects show their progress cell by cell.
-    QTest::addColumn<QString>("command"); // keys, or the menu item
-    QTest::addColumn<QStringList>("after");
-    QTest::addColumn<bool>("outsideKept");
-    QTest::addColumn<bool>("progress");
-    QTest::newRow("New") << "Ctrl+N" << QStringList(8, "00000000") << false << true;
-    QTest::newRow("Clear") << "dsfdsfsdf" << QStringList{"000", "000"} << false << false;
-    QTest::newRow("Invert") << "Ctrl+I" << QStringList{"011", "111"} << true << true;
-    QTest::newRow("Fill Black") << "Ctrl+B" << QStringList{"111", "111"} << true << true;
-}
-
-void MainWindowTest::commands()
-{
-    QFETCH(QString, command);
-    QFETCH(QStringList, after);
-    QFETCH(bool, outsideKept);
-    QFETCH(bool, progress);
-    setSize(13, 14);
-    window->clickCell(SpriteGrid::indexOf(14, 13));
-    window->clickCell(1);
-    PaintedValues painted;
-    child("ProgressBar1")->installEventFilter(&painted);
-    if (QAction* item = action(command.toLatin1()))
-        item->trigger();
-    else
-        QTest::keySequence(window.get(), QKeySequence(command));
-    QCOMPARE(block(), after);
-    QCOMPARE(window->grid().colour(1), outsideKept ? Black : White);
-    QCOMPARE(label(), QStringLiteral("%1 x %2").arg(after.size()).arg(after[0].size()));
-    QCOMPARE(code(), codeOf(after));
-    QList<int> expected;
-    for (int i = 1; progress && i <= 225; ++i)
-        expected << i;
-    QCOMPARE(painted.values, progress ? expected << 1 : expected);
-}
-
-void MainWindowTest::clicksKeysAndAccessibility()
-{
-    QTest::mouseClick(view(), Qt::LeftButton, {}, centre(11, 12));
-    QCOMPARE(code().count('1'), 1);
-    QCOMPARE(block()[3], QStringLiteral("00001000"));
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
-    QTest::mouseClick(view(), Qt::LeftButton, {}, centre(11, 12));
-    // Hidden cells and the right button change nothing.
-    for (QPoint at : {centre(1, 1), centre(15, 7)})
-        QTest::mouseClick(view(), Qt::LeftButton, {}, at);
-    QTest::mouseClick(view(), Qt::RightButton, {}, centre(15, 15));
-    QCOMPARE(stateOf(window->grid()), stateOf(SpriteGrid()));
-    // The window system turns a quick second press into a double click: on
-    // another cell it toggles that cell, on the same cell nothing.
-    QTest::qWait(QApplication::doubleClickInterval() + 50);
-    QTest::mouseClick(view(), Qt::LeftButton, {}, centre(15, 14));
-    for (int twice = 0; twice < 2; ++twice) {
-        QTest::mouseDClick(view(), Qt::LeftButton, {}, centre(15, 15));
-        QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(15, 15));
-    }
-    QCOMPARE(block().last(), QStringLiteral("00000011"));
-
-    // The keys move a mark, shown only once they are used, and toggle its cell.
-    const auto marked = [this] {
-        const QPoint markPixel = GridView::cellRect(225).topLeft() + QPoint(2, 8);
-        return view()->grab().toImage().pixelColor(markPixel) ==
-               view()->palette().color(QPalette::Highlight);
-    };
-    view()->setFocus(Qt::MouseFocusReason);
-    QVERIFY(!marked());
-    QTest::keyClick(view(), Qt::Key_Right);
-    QVERIFY(marked());
-    slider("Slider1")->setFocus();
-    QVERIFY(!marked());
-    for (int i = 0; i < 20; ++i) {
-        QTest::keyClick(view(), Qt::Key_Left);
-        QTest::keyClick(view(), Qt::Key_Up);
-    }
-    QTest::keyClick(view(), Qt::Key_Right);
-    QTest::keyClick(view(), Qt::Key_Space);
-    QCOMPARE(block().first(), QStringLiteral("01000000"));
-
-    // The grid as a table of cells for accessibility tools.
-    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(view());
-    QAccessibleInterface* first = grid->child(0);
-    QVERIFY(grid->role() == QAccessible::Table && first->role() == QAccessible::Cell);
-    QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
-    window->clickCell(SpriteGrid::indexOf(8, 8));
-    QVERIFY(first->state().checked && first->text(QAccessible::Value) == "black");
-    QAccessibleTableCellInterface* cell = first->tableCellInterface();
-    QVERIFY(cell->rowIndex() == 7 && cell->columnIndex() == 7 && grid->indexOfChild(first) == 0);
-    QCOMPARE(grid->child(63)->text(QAccessible::Name), QStringLiteral("Row 15, column 15"));
-    setSize(13, 14);
-    QCOMPARE(grid->childCount(), 6);
-    QCOMPARE(grid->child(0)->text(QAccessible::Name), QStringLiteral("Row 14, column 13"));
-    QVERIFY(!first->isValid());
-}
-
-void MainWindowTest::dragPaintsTheFirstCellsColour()
-{
-    window->clickCell(SpriteGrid::indexOf(15, 10));
-    QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 8));
-    // One move across the row: the cells on the way are visited too.
-    QTest::mouseMove(view(), centre(15, 15));
-    QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(15, 15));
-    QCOMPARE(code().section(QStringLiteral("\r\n"), 7), QStringLiteral("\t.db\t%11111111"));
-    // A stroke from a black cell paints white, over shown cells only.
-    QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 9));
-    QTest::mouseMove(view(), centre(14, 9));
-    QTest::mouseMove(view(), centre(14, 1));
-    QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(14, 1));
-    QCOMPARE(block().mid(6), QStringList({"00000000", "10111111"}));
-    QTest::mouseClick(view(), Qt::LeftButton, {}, centre(8, 8));
-    // Each stroke and the click is one step.
-    window->undo();
-    window->undo();
-    QCOMPARE(block().mid(6), QStringList({"00000000", "11111111"}));
-    window->undo();
-    QCOMPARE(block().last(), QStringLiteral("00100000"));
-}
-
-void MainWindowTest::undoAndRedoRetraceEveryKindOfStep()
-{
-    QTemporaryDir dir;
-    platform->fileAnswers.push_back(writeFile(dir, "a.spr", "0203101010\r\n"));
-    platform->clipboard = QStringLiteral(".db $A0\n.db $0F");
-    const std::function<void()> steps[] = {
-        [&] { window->clickCell(225); }, [&] { slider("Slider1")->setValue(5); },
-        [&] { window->Invert(); },       [&] { window->transform(SpriteTransform::ShiftLeft); },
-        [&] { window->FillBlack(); },    [&] { window->ClearSprite(); },
-        [&] { window->OpenSprite(); },   [&] { window->pasteCode(); },
-        [&] { window->NewSprite(); },
-    };
-    using Shown = std::tuple<SpriteState, QString, QString>;
-    const auto shown = [&] { return Shown{stateOf(window->grid()), label(), code()}; };
-    QList<Shown> states{shown()};
-    for (const auto& step : steps) {
-        step();
-        QVERIFY(shown() != states.last());
-        states << shown();
-    }
-    for (qsizetype i = states.size() - 2; i >= 0; --i) {
-        window->undo();
-        QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
-    }
-    QVERIFY(!action("undo")->isEnabled());
-    for (qsizetype i = 1; i < states.size(); ++i) {
-        QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
-    }
-    // A command that changes nothing is no step.
-    window->NewSprite();
-    QCOMPARE(window->history().undoCount(), std::size(steps));
-    // A slider drag is one step, however many positions it passes.
-    slider("Slider2")->setSliderDown(true);
-    for (int position : {7, 3, 1})
-        slider("Slider2")->setSliderPosition(position);
-    slider("Slider2")->setSliderDown(false);
-    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(label(), QStringLiteral("8 x 8"));
-}
-
-void MainWindowTest::gridMenuPastesAndCopies()
-{
-    // Assembler-ready copies from the code box's menu; a selection as the box holds it.
-    setSize(4, 14);
-    for (int column : {4, 6, 15})
-        window->clickCell(SpriteGrid::indexOf(14, column));
-    auto* box = child<CodeBox>("source");
-    std::unique_ptr<QMenu> menu(box->createContextMenu());
-    const QList<QAction*> items = menu->actions();
-    QVERIFY(items.contains(action("copyAssemblerBytes")) && items.contains(action("copyHexBytes")));
-    action("copyAssemblerBytes")->trigger();
-    action("copyHexBytes")->trigger();
-    QCOMPARE(platform->clipboardTexts,
-             QStringList({"\t.db\t%10100000,%00010000\r\n\t.db\t%00000000,%00000000",
-                          "\t.db\t$A0,$10\r\n\t.db\t$00,$00"}));
-    // A selection copies as the code box holds it, with CR LF.
-    box->selectAll();
-    box->copy();
-    QCOMPARE(QApplication::clipboard()->text(), codeOf({"101000000001", "000000000000"}));
-    QString texts;
-    for (QAction* a : child<QMenu>("gridMenu")->actions())
-        texts += (a->isSeparator() ? "-" : a->text().remove('&')) + "|";
-    QCOMPARE(texts, QStringLiteral("Undo|Redo|-|Flip Horizontal|Flip Vertical|Rotate 90\u00B0|-|"
-                                   "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"));
-    setSize(13, 14);
-    window->clickCell(1);
-    QVERIFY(!action("rotate")->isEnabled());
-    action("flipHorizontal")->trigger();
-    QCOMPARE(code(), codeOf({"100", "000"}));
-    QCOMPARE(window->grid().colour(1), Black);
-    setSize(13, 13);
-    QVERIFY(action("rotate")->isEnabled());
-    action("rotate")->trigger();
-    QCOMPARE(block(), QStringList({"010", "000", "000"}));
-    // Ctrl+V on the grid, first with no sprite on the clipboard.
-    view()->setFocus();
-    platform->clipboard = QStringLiteral("ld a,(hl)");
-    QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(platform->messages.size(), 1);
-    platform->clipboard = QStringLiteral(".db %101\n.db %011");
-    QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(label(), QStringLiteral("2 x 3"));
-    QCOMPARE(code(), codeOf({"101", "011"}));
-    QVERIFY(platform->messages.size() == 1 && window->text2().empty());
-}
-
-void MainWindowTest::failingBuildKeepsPartialTextAndReports()
-{
-    window->setCodeBuilder([](std::string& out, const SpriteGrid&) {
-        out += "\t.db\t%01";
-        throw std::runtime_error("cell colour unreadable");
-    });
-    window->GenerateSpriteCode();
-    QCOMPARE(code(), QStringLiteral("\t.db\t%01"));
-    const ScriptedPlatform::Message& message = platform->messages.value(0);
-    QCOMPARE(message.text, QStringLiteral("Oh no! something is wrong,\nplease report the "
-                                          "problem.\nError(s):\ncell colour unreadable"));
-    QVERIFY(message.title == "Quillox" && message.icon == MessageIcon::Stop &&
-            message.buttons == MessageButtons::Ok);
-}
-
-void MainWindowTest::opensDroppedSpritesAndPictures()
-{
-    QTemporaryDir dir;
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(writeFile(dir, "s.spr", "010210\r\n"))});
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-    // Straight to the window: the application drops a drop that no drag began.
-    static_cast<QObject*>(window.get())->event(&drop);
-    QVERIFY(drop.isAccepted());
-    QCOMPARE(code(), codeOf({"10"}));
-    QCOMPARE(window->text2(), std::string("010210\r\n"));
-    // A sprite file by its first digit, whatever its name.
-    window->openFile(writeFile(dir, "sprite", "0103010\r\n"));
-    QCOMPARE(code(), codeOf({"010"}));
-    QImage picture(3, 1, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    picture.setPixel(0, 0, qRgb(0, 0, 0));
-    const QString png = dir.filePath(QStringLiteral("p.png"));
-    QVERIFY(picture.save(png));
-    window->openFile(png);
-    QCOMPARE(code(), codeOf({"100"}));
-    QVERIFY(picture.scaled(16, 1).save(png));
-    window->openFile(png);
-    QCOMPARE(code(), codeOf({"100"}));
-    QVERIFY(platform->messages.value(0).text.contains(png));
-}
 
 QTEST_MAIN(MainWindowTest)
 #include "tst_mainwindow.moc"

@@ -11,78 +11,73 @@ class SpriteGridTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void indexesAndPositions();
-    void transformsMoveOnlyTheBlock_data();
-    void transformsMoveOnlyTheBlock();
-    void historyUndoesAndRedoesInOrder();
+    void indexesAndPositions()
+    {
+        const int cells[][3] = {{1, 1, 1}, {1, 15, 15}, {2, 1, 16}, {14, 13, 208}, {15, 15, 225}};
+        for (const auto& [row, column, index] : cells)
+            QVERIFY(SpriteGrid::indexOf(row, column) == index && SpriteGrid::rowOf(index) == row &&
+                    SpriteGrid::columnOf(index) == column);
+        SpriteGrid grid;
+        QVERIFY(grid.setColumnPosition(3) && grid.setRowPosition(15));
+        for (int position : {0, 16, -1})
+            QVERIFY(!grid.setColumnPosition(position) && !grid.setRowPosition(position));
+        QVERIFY(grid.width() == 13 && grid.height() == 1);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(0));
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(226));
+    }
+
+    void transformsMoveOnlyTheBlock_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<SpriteTransform>("transform");
+        QTest::addColumn<QStringList>("after");
+        using T = SpriteTransform;
+        const QStringList wide{"1100", "0001", "0100"};
+        QTest::newRow("flip h") << wide << T::FlipHorizontal << QStringList{"0011", "1000", "0010"};
+        QTest::newRow("flip v") << wide << T::FlipVertical << QStringList{"0100", "0001", "1100"};
+        QTest::newRow("left") << wide << T::ShiftLeft << QStringList{"1001", "0010", "1000"};
+        QTest::newRow("right") << wide << T::ShiftRight << QStringList{"0110", "1000", "0010"};
+        QTest::newRow("up") << wide << T::ShiftUp << QStringList{"0001", "0100", "1100"};
+        QTest::newRow("down") << wide << T::ShiftDown << QStringList{"0100", "1100", "0001"};
+        QTest::newRow("no rotation when not square") << wide << T::RotateClockwise << wide;
+        QTest::newRow("rotate") << QStringList{"110", "000", "001"} << T::RotateClockwise
+                                << QStringList{"001", "001", "100"};
+        QTest::newRow("one pixel") << QStringList{"1"} << T::ShiftDown << QStringList{"1"};
+    }
+
+    void transformsMoveOnlyTheBlock()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(SpriteTransform, transform);
+        QFETCH(QStringList, after);
+        SpriteGrid grid = spriteOf(before);
+        const int outside[] = {1, SpriteGrid::indexOf(15, grid.columnPosition() - 1)};
+        for (int index : outside)
+            grid.setColour(index, Black);
+        transformSprite(grid, transform);
+        QCOMPARE(blockOf(grid), after);
+        QVERIFY(grid.colour(outside[0]) == Black && grid.colour(outside[1]) == Black);
+    }
+
+    void historyUndoesAndRedoesInOrder()
+    {
+        SpriteHistory history;
+        const SpriteState a, b{{White}}, c{{}, 3};
+        history.record(a);
+        history.record(b);
+        QVERIFY(history.undo(c) == b && history.undo(b) == a && !history.undo(a));
+        QVERIFY(history.redo(a) == b && history.redo(b) == c && !history.redo(c));
+        history.undo(c);
+        history.record(a);
+        QVERIFY(!history.canRedo());
+        // A shallow history keeps the newest steps.
+        SpriteHistory shallow(3);
+        for (int i = 1; i <= 5; ++i)
+            shallow.record({{}, 1, i});
+        QVERIFY(shallow.undoCount() == 3 && shallow.undo({})->rowPosition == 5);
+        QVERIFY(SpriteHistory::DefaultDepth >= 1000);
+    }
 };
-
-void SpriteGridTest::indexesAndPositions()
-{
-    const int cells[][3] = {{1, 1, 1}, {1, 15, 15}, {2, 1, 16}, {14, 13, 208}, {15, 15, 225}};
-    for (const auto& [row, column, index] : cells)
-        QVERIFY(SpriteGrid::indexOf(row, column) == index && SpriteGrid::rowOf(index) == row &&
-                SpriteGrid::columnOf(index) == column);
-    SpriteGrid grid;
-    QVERIFY(grid.setColumnPosition(3) && grid.setRowPosition(15));
-    for (int position : {0, 16, -1})
-        QVERIFY(!grid.setColumnPosition(position) && !grid.setRowPosition(position));
-    QVERIFY(grid.width() == 13 && grid.height() == 1);
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(0));
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(226));
-}
-
-void SpriteGridTest::transformsMoveOnlyTheBlock_data()
-{
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<SpriteTransform>("transform");
-    QTest::addColumn<QStringList>("after");
-    using T = SpriteTransform;
-    const QStringList wide{"1100", "0001", "0100"};
-    QTest::newRow("flip h") << wide << T::FlipHorizontal << QStringList{"0011", "1000", "0010"};
-    QTest::newRow("flip v") << wide << T::FlipVertical << QStringList{"0100", "0001", "1100"};
-    QTest::newRow("left") << wide << T::ShiftLeft << QStringList{"1001", "0010", "1000"};
-    QTest::newRow("right") << wide << T::ShiftRight << QStringList{"0110", "1000", "0010"};
-    QTest::newRow("up") << wide << T::ShiftUp << QStringList{"0001", "0100", "1100"};
-    QTest::newRow("down") << wide << T::ShiftDown << QStringList{"0100", "1100", "0001"};
-    QTest::newRow("no rotation when not square") << wide << T::RotateClockwise << wide;
-    QTest::newRow("rotate") << QStringList{"110", "000", "001"} << T::RotateClockwise
-                            << QStringList{"001", "001", "100"};
-    QTest::newRow("one pixel") << QStringList{"1"} << T::ShiftDown << QStringList{"1"};
-}
-
-void SpriteGridTest::transformsMoveOnlyTheBlock()
-{
-    QFETCH(QStringList, before);
-    QFETCH(SpriteTransform, transform);
-    QFETCH(QStringList, after);
-    SpriteGrid grid = spriteOf(before);
-    const int outside[] = {1, SpriteGrid::indexOf(15, grid.columnPosition() - 1)};
-    for (int index : outside)
-        grid.setColour(index, Black);
-    transformSprite(grid, transform);
-    QCOMPARE(blockOf(grid), after);
-    QVERIFY(grid.colour(outside[0]) == Black && grid.colour(outside[1]) == Black);
-}
-
-void SpriteGridTest::historyUndoesAndRedoesInOrder()
-{
-    SpriteHistory history;
-    const SpriteState a, b{{White}}, c{{}, 3};
-    history.record(a);
-    history.record(b);
-    QVERIFY(history.undo(c) == b && history.undo(b) == a && !history.undo(a));
-    QVERIFY(history.redo(a) == b && history.redo(b) == c && !history.redo(c));
-    history.undo(c);
-    history.record(a);
-    QVERIFY(!history.canRedo());
-    // A shallow history keeps the newest steps.
-    SpriteHistory shallow(3);
-    for (int i = 1; i <= 5; ++i)
-        shallow.record({{}, 1, i});
-    QVERIFY(shallow.undoCount() == 3 && shallow.undo({})->rowPosition == 5);
-    QVERIFY(SpriteHistory::DefaultDepth >= 1000);
-}
 
 QTEST_APPLESS_MAIN(SpriteGridTest)
 #include "tst_spritegrid.moc"

@@ -102,29 +102,6 @@ private slots:
         QCOMPARE(spriteSizeField(("xx" + field).toStdString(), 2), size);
     }
 
-    void reader_data()
-    {
-        // Cells: '0' white, '1' black.
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QString>("cells");
-        QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3: 101010";
-        QTest::newRow("CR LF and past the end are black")
-            << QByteArray("0203\r\n") << "2 x 3: 111111";
-        QTest::newRow("any other character is black") << QByteArray("01040a 2") << "1 x 4: 0111";
-        QTest::newRow("bad height") << QByteArray(" 103111") << "0 x 3: ";
-    }
-
-    void reader()
-    {
-        QFETCH(QByteArray, text);
-        QFETCH(QString, cells);
-        const SpriteFileContent content = readSpriteFile(text.toStdString());
-        QString read = QStringLiteral("%1 x %2: ").arg(content.height).arg(content.width);
-        for (Rgb cell : content.cells)
-            read += cell == White ? '0' : cell == Black ? '1' : '?';
-        QCOMPARE(read, cells);
-    }
-
     void saveAndOpenShareTheDialog()
     {
         window->NewSprite();
@@ -135,9 +112,9 @@ private slots:
         run(&MainWindow::SaveSprite, path("example.spr"));
         QCOMPARE(contents(path("example.spr")), QByteArray("0203101010\r\n"));
         run(&MainWindow::OpenSprite, path("example.spr"));
-        QCOMPARE(platform->openRequests[0].title, QStringLiteral("Open Sprite"));
-        QCOMPARE(platform->openRequests[0].fileName, path("example.spr"));
-        QCOMPARE(platform->openRequests[0].filter, QStringLiteral("Quillox (*.spr)|*.spr"));
+        const FileDialogRequest& open = platform->openRequests[0];
+        QCOMPARE(QStringList({open.title, open.fileName, open.filter}),
+                 QStringList({"Open Sprite", path("example.spr"), "Quillox (*.spr)|*.spr"}));
         run(&MainWindow::SaveSprite, path("other.spr"));
         QCOMPARE(platform->saveRequests[1].fileName, path("example.spr"));
     }
@@ -149,6 +126,10 @@ private slots:
         QTest::addColumn<QString>("code"); // none: the cells are kept
         QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3"
                                         << "\t.db\t%101\r\n\t.db\t%010";
+        QTest::newRow("CR LF and past the end are black") << QByteArray("0203\r\n") << "2 x 3"
+                                                          << "\t.db\t%111\r\n\t.db\t%111";
+        QTest::newRow("any other character is black") << QByteArray("01040a 2") << "1 x 4"
+                                                      << "\t.db\t%0111";
         QTest::newRow("bad height, width applied") << QByteArray(" 10301") << "8 x 3" << QString();
         // An empty file empties the buffer and changes no size and no cell.
         QTest::newRow("empty") << QByteArray() << "8 x 8" << QString();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QtTest>
 
 #include <csignal>
@@ -14,10 +16,24 @@ inline QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline void writeFile(const QString& path, const QByteArray& bytes)
+// Writes a file; its path, or nothing when it cannot be written.
+inline QString writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
+
+// A picture file of the given type, white but for `pixels` from the top left.
+inline QByteArray picture(int width, int height, const QVector<QRgb>& pixels = {},
+                          const char* type = "PNG", QImage::Format format = QImage::Format_ARGB32)
+{
+    QImage image(width, height, format);
+    image.fill(Qt::white);
+    for (int i = 0; i < pixels.size(); ++i)
+        image.setPixel(i % width, i / width, pixels[i]);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    return image.save(&buffer, type) ? buffer.data() : "not saved";
 }
 
 // Runs `action` with writes past `bytes` failing with EFBIG, as on a full disk.
