@@ -125,7 +125,7 @@ private slots:
         pressOk();
         trigger("sdfdsf");
         QCOMPARE(platform_->messages.size(), 1);
-        QVERIFY(platform_->messages[0].text.contains(platform_->logPath));
+        QVERIFY(platform_->messages[0].text.contains(QDir::toNativeSeparators(platform_->logPath)));
         QCOMPARE(platform_->messages[0].title, QStringLiteral("Quillox"));
         QCOMPARE(platform_->endRequests, 1);
     }
@@ -148,12 +148,14 @@ private slots:
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("okPressed");
         // Signal 0 stands for the session's end quitting the application.
-        QTest::newRow("SIGTERM on the splash") << SIGTERM << false;
         QTest::newRow("session end on the splash") << 0 << false;
+        QTest::newRow("session end") << 0 << true;
+#ifndef Q_OS_WIN
+        QTest::newRow("SIGTERM on the splash") << SIGTERM << false;
         QTest::newRow("SIGTERM") << SIGTERM << true;
         QTest::newRow("SIGHUP") << SIGHUP << true;
         QTest::newRow("SIGINT") << SIGINT << true;
-        QTest::newRow("session end") << 0 << true;
+#endif
     }
 
     void systemAsksToEnd()
@@ -164,6 +166,8 @@ private slots:
         if (signal)
             std::signal(signal, SIG_DFL);
         QtPlatform desktop;
+        // On Windows the desktop log is C:\quillox.ini: only what is added counts.
+        const QByteArray before = contents(desktop.exitLogPath());
         ApplicationShell shell(desktop);
         shell.start();
         if (okPressed)
@@ -176,7 +180,7 @@ private slots:
         QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
         hang.start(60000);
         QCOMPARE(QApplication::exec(), 0);
-        const QByteArray log = contents(desktop.exitLogPath());
+        const QByteArray log = contents(desktop.exitLogPath()).mid(before.size());
         QCOMPARE(log.size(), okPressed ? 81 : 0);
         QCOMPARE(log.count("Without using the Exit-button"), okPressed ? 1 : 0);
     }
@@ -371,7 +375,7 @@ private slots:
         activate(about);
         activate(about);
         QCOMPARE(platform_->messages.size(), 1);
-        QVERIFY(platform_->messages[0].text.contains(platform_->logPath));
+        QVERIFY(platform_->messages[0].text.contains(QDir::toNativeSeparators(platform_->logPath)));
         QCOMPARE(sizeLabel(about), QString());
     }
 
@@ -502,7 +506,10 @@ private:
         QCoreApplication::sendEvent(window, &activation);
     }
 
-    static QString sizeLabel(QWidget* about) { return about->findChild<QLabel*>("Label7")->text(); }
+    static QString sizeLabel(QWidget* about)
+    {
+        return about->findChild<QLabel*>("Label7")->text();
+    }
 
     QWidget* windowNamed(const QString& name)
     {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 
+#ifndef Q_OS_WIN
 #include <csignal>
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace quillox;
 
@@ -39,6 +41,29 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+#ifdef Q_OS_WIN
+bool setFolderLocked(const QString&, bool)
+{
+    return false;
+}
+
+// Windows has no named pipes or links among files; its device names stand
+// for them. Returns how many files were made.
+int makeSpecialFiles(const QString&)
+{
+    return 0;
+}
+#else
+// A named pipe and a link that loops. Returns how many files were made.
+int makeSpecialFiles(const QString& folder)
+{
+    const QDir dir(folder);
+    if (::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("pipe.spr"))).constData(), 0600) ||
+        ::symlink("loop.spr", QFile::encodeName(dir.filePath("loop.spr")).constData()))
+        return -1;
+    return 2;
+}
+
 // Makes a folder unwritable; the superuser, whom permissions do not bind,
 // gets an immutable folder instead.
 bool setFolderLocked(const QString& path, bool locked)
@@ -55,6 +80,7 @@ bool setFolderLocked(const QString& path, bool locked)
         ::close(folder);
     return done;
 }
+#endif
 
 // Everything an open may change, to check that a failed one changed nothing.
 struct Snapshot {
@@ -159,7 +185,8 @@ void SpriteFileCommandsTest::saveWritesActiveBlock()
 
 void SpriteFileCommandsTest::saveTwiceReplaces()
 {
-    const QString path = dir->filePath(QStringLiteral("twice.spr"));
+    // Any Unicode name, replaced atomically.
+    const QString path = dir->filePath(QStringLiteral("twice-\u00ff\u20ac\u4e2d\U0001F600.spr"));
     save(path);
     window->clickCell(225);
     save(path);
@@ -318,10 +345,14 @@ void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing/sprite.spr"
-                                    << "No such file or directory";
     QTest::newRow("folder as the name") << "folder"
                                         << "Is a directory";
+#ifdef Q_OS_WIN
+    QTest::newRow("device name") << "NUL"
+                                 << "Not a regular file";
+#else
+    QTest::newRow("missing folder") << "missing/sprite.spr"
+                                    << "No such file or directory";
     QTest::newRow("new name in a locked folder")
         << "locked/new.spr" << (::geteuid() ? "Permission denied" : "Operation not permitted");
     QTest::newRow("named pipe") << "pipe.spr"
@@ -329,6 +360,7 @@ void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile_data()
     QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "File name too long";
     QTest::newRow("link loop") << "loop.spr"
                                << "Too many levels of symbolic links";
+#endif
 }
 
 void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile()
@@ -337,10 +369,10 @@ void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile()
     QFETCH(QString, reason);
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-    QVERIFY(::mkfifo(QFile::encodeName(dir->filePath(QStringLiteral("pipe.spr"))).constData(),
-                     0600) == 0);
-    QVERIFY(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()) == 0);
-    if (!setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
+    const int specialFiles = makeSpecialFiles(dir->path());
+    QVERIFY(specialFiles >= 0);
+    if (name.startsWith("locked/") &&
+        !setFolderLocked(dir->filePath(QStringLiteral("locked")), true))
         QSKIP("this file system cannot lock a folder");
     const QString path = dir->filePath(name);
     save(path);
@@ -348,11 +380,15 @@ void SpriteFileCommandsTest::saveFailureIsReportedAndKeepsOldFile()
     QVERIFY(platform->messages[0].text.contains(path));
     QVERIFY2(platform->messages[0].text.endsWith(reason), qPrintable(platform->messages[0].text));
     QCOMPARE(platform->messages[0].title, QStringLiteral("Quillox"));
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+             specialFiles);
 }
 
 void SpriteFileCommandsTest::saveFailureOnFullDiskKeepsOldFile()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no file size limit to stand for a full disk");
+#else
     // A file size limit makes every write past 8 bytes fail, as a full disk does.
     const QString path = dir->filePath(QStringLiteral("kept.spr"));
     writeBytes(path, "0101"
@@ -373,6 +409,7 @@ void SpriteFileCommandsTest::saveFailureOnFullDiskKeepsOldFile()
     QVERIFY2(platform->messages[0].text.endsWith("File too large"),
              qPrintable(platform->messages[0].text));
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.spr"});
+#endif
 }
 
 void SpriteFileCommandsTest::saveInPlaceWhenOnlyTheFileIsWritable()
@@ -392,6 +429,9 @@ void SpriteFileCommandsTest::saveInPlaceWhenOnlyTheFileIsWritable()
 
 void SpriteFileCommandsTest::saveLeavesNoVisibleTemporary()
 {
+#ifdef Q_OS_WIN
+    QSKIP("needs fork to kill a save half way");
+#else
     const QString path = dir->filePath(QStringLiteral("sprite.spr"));
     const auto listed = [this](const QString& pattern = QStringLiteral("*")) {
         return QDir(dir->path(), pattern, QDir::Name, QDir::Files | QDir::Hidden).entryList();
@@ -421,16 +461,23 @@ void SpriteFileCommandsTest::saveLeavesNoVisibleTemporary()
     QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
     QCOMPARE(listed(), saved);
     QCOMPARE(readAll(path), QByteArray("0101"));
+#endif
 }
 
 void SpriteFileCommandsTest::unreadableOpenChangesNothing_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing file") << "missing.spr"
-                                  << "No such file or directory";
     QTest::newRow("folder") << "folder"
                             << "Is a directory";
+    QTest::newRow("empty name") << ""
+                                << "No file name was given.";
+#ifdef Q_OS_WIN
+    QTest::newRow("device name") << "NUL"
+                                 << "Not a regular file";
+#else
+    QTest::newRow("missing file") << "missing.spr"
+                                  << "No such file or directory";
     QTest::newRow("named pipe") << "pipe.spr"
                                 << "Not a regular file";
     QTest::newRow("device") << "/dev/zero"
@@ -438,8 +485,7 @@ void SpriteFileCommandsTest::unreadableOpenChangesNothing_data()
     QTest::newRow("name too long") << QString(300, QLatin1Char('n')) << "File name too long";
     QTest::newRow("link loop") << "loop.spr"
                                << "Too many levels of symbolic links";
-    QTest::newRow("empty name") << ""
-                                << "No file name was given.";
+#endif
 }
 
 void SpriteFileCommandsTest::unreadableOpenChangesNothing()
@@ -447,9 +493,7 @@ void SpriteFileCommandsTest::unreadableOpenChangesNothing()
     QFETCH(QString, name);
     QFETCH(QString, reason);
     QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder")));
-    QVERIFY(::mkfifo(QFile::encodeName(dir->filePath(QStringLiteral("pipe.spr"))).constData(),
-                     0600) == 0);
-    QVERIFY(::symlink("loop.spr", QFile::encodeName(dir->filePath("loop.spr")).constData()) == 0);
+    QVERIFY(makeSpecialFiles(dir->path()) >= 0);
     save(dir->filePath(QStringLiteral("last.spr")));
     drawRandomly(12);
     window->setColumnSliderPosition(4);
