@@ -1,6 +1,6 @@
 // File access through the POSIX calls, so that every open can be made
 // non-blocking and checked on its own descriptor; a Windows build brings its
-// own version of this file.
+// own version of this file (filewrite_windows.cpp).
 #include "filewrite.h"
 
 #include <QFile>
