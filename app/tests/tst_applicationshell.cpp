@@ -13,6 +13,8 @@
 
 #include <QtWidgets>
 
+#include <csignal>
+
 #ifndef Q_OS_WIN
 #include <pwd.h>
 #include <sys/stat.h>

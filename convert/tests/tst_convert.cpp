@@ -20,6 +20,12 @@ static void row(const char* name, const char* arguments, const QByteArray& input
     QTest::newRow(name) << QString(arguments) << input << expected;
 }
 
+// The program, built beside the tests: a build path on Linux is no Windows path.
+static QString converterProgram()
+{
+    return QCoreApplication::applicationDirPath() + "/" QUILLOX_CONVERT;
+}
+
 // Status, standard error and output of the library's run, when the program's agree.
 static QByteArray converted(const QStringList& arguments)
 {
@@ -28,7 +34,7 @@ static QByteArray converted(const QStringList& arguments)
         list.push_back(argument.toStdString());
     const ConverterRun run = runConverter(list);
     QProcess program;
-    program.start(QUILLOX_CONVERT, arguments);
+    program.start(converterProgram(), arguments);
     program.waitForFinished();
     const QByteArray library = QByteArray::number(run.status) + "\n" + run.standardError.c_str() +
                                "\n" + run.standardOutput.c_str();
@@ -197,7 +203,7 @@ private slots:
             QProcess program;
             program.setStandardInputFile("s.spr");
             program.setStandardOutputFile("log", QIODevice::Append);
-            program.start(QUILLOX_CONVERT, {"-o", output, "-"});
+            program.start(converterProgram(), {"-o", output, "-"});
             QVERIFY(program.waitForFinished() && program.exitCode() == 0);
             QCOMPARE(contents("log"), "kept\n\t.db\t%1\r\n");
         }
