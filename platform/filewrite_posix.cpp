@@ -130,11 +130,6 @@ mode_t newFileMode()
 
 FileReplacement::FileReplacement(const QString& path) : path_(path) {}
 
-FileReplacement::~FileReplacement()
-{
-    cancel();
-}
-
 bool FileReplacement::open(WriteFailure& failure)
 {
     cancel();
@@ -274,13 +269,6 @@ void FileReplacement::cancel()
     temporary_.clear();
     pending_.clear();
     mode_ = Mode::Closed;
-}
-
-bool writeWholeFile(const QString& path, const QByteArray& bytes, WriteFailure& failure)
-{
-    FileReplacement file(path);
-    return file.open(failure) && file.write(bytes.constData(), bytes.size(), failure) &&
-           file.commit(failure);
 }
 
 bool readRegularFile(const QString& path, std::size_t limit, std::string& out,
