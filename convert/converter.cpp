@@ -1,6 +1,7 @@
 #include "converter.h"
 
 #include "imagemodule.h"
+#include "inputfile.h"
 #include "outputfile.h"
 #include "spritecode.h"
 #include "spritefile.h"
@@ -10,11 +11,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillox
 {
@@ -341,62 +339,16 @@ std::optional<UsageError> checkOptions(Options& options)
     return std::nullopt;
 }
 
-std::string systemReason(int error)
-{
-    return std::strerror(error);
-}
-
-bool isRegularFile(int fd, std::string& reason)
-{
-    struct stat status {
-    };
-    if (::fstat(fd, &status) != 0)
-        reason = systemReason(errno);
-    else if (S_ISDIR(status.st_mode))
-        reason = "it is a folder";
-    else if (!S_ISREG(status.st_mode))
-        reason = "it is not a regular file";
-    else
-        return true;
-    return false;
-}
-
-// Reads at most `limit` bytes and one more to see a larger input.
-bool readBounded(int fd, std::size_t limit, std::string& bytes, std::string& reason)
-{
-    bytes.clear();
-    char chunk[65536];
-    while (bytes.size() <= limit) {
-        const std::size_t wanted = std::min(sizeof chunk, limit + 1 - bytes.size());
-        const ssize_t got = ::read(fd, chunk, wanted);
-        if (got == 0)
-            return true;
-        if (got > 0)
-            bytes.append(chunk, static_cast<std::size_t>(got));
-        else if (errno != EINTR) {
-            reason = systemReason(errno);
-            return false;
-        }
-    }
-    reason = limit == MaxSheetRead ? "it is larger than 16 MiB" : "it is larger than 64 KiB";
-    return false;
-}
-
-// Standard input is read as it comes, under the same bound. A file is opened
-// without waiting on a named pipe; a device or folder is refused, so that
-// nothing endless such as /dev/zero is read.
+// Reads the input through the system's calls and turns a larger one into
+// the message that names the bound.
 bool readFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason)
 {
-    if (path == "-")
-        return readBounded(STDIN_FILENO, limit, bytes, reason);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = systemReason(errno);
+    if (!readInputFile(path, limit, bytes, reason))
         return false;
-    }
-    const bool ok = isRegularFile(fd, reason) && readBounded(fd, limit, bytes, reason);
-    ::close(fd);
-    return ok;
+    if (bytes.size() <= limit)
+        return true;
+    reason = limit == MaxSheetRead ? "it is larger than 16 MiB" : "it is larger than 64 KiB";
+    return false;
 }
 
 std::string shownName(const std::string& path)

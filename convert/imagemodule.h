@@ -45,4 +45,8 @@ extern "C" const ImageCodec* quilloxImageCodec();
 // place; null with the reason when it cannot be loaded.
 const ImageCodec* loadImageCodec(std::string& reason);
 
+// Loads the module through the system's calls, each time it is called
+// (imagemodule_posix.cpp, imagemodule_windows.cpp).
+const ImageCodec* openImageModule(std::string& reason);
+
 } // namespace quillox

@@ -1,11 +1,12 @@
 #include "converter.h"
+#include "inputfile.h"
 
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
-    const quillox::ConverterRun run = quillox::runConverter(
-        std::vector<std::string>(argv + 1, argv + argc), [](std::string_view piece) {
+    const quillox::ConverterRun run =
+        quillox::runConverter(quillox::programArguments(argc, argv), [](std::string_view piece) {
             return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
         });
     const bool flushed = std::fflush(stdout) == 0;

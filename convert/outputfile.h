@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,9 @@ namespace quillox
 // as streams, never replaced. A regular file or a new name is replaced
 // atomically: written to a hidden temporary beside it, synced, then renamed
 // over it on commit. A device or a named pipe that a program reads is written
-// directly; one that nobody reads is refused at once, never waited on.
+// directly; one that nobody reads is refused at once, never waited on. On
+// Windows the name is UTF-8, "-" is the only name of standard output, and a
+// device (NUL) or pipe is written directly.
 class OutputFile
 {
 public:
@@ -36,7 +39,7 @@ private:
     std::string path_;
     std::string temporary_;
     Kind kind_ = Kind::Replacement;
-    int fd_ = -1;
+    std::intptr_t fd_ = -1; // a descriptor, or a Windows handle
 };
 
 } // namespace quillox

@@ -276,7 +276,7 @@ std::string spriteByteCode(const SpriteGrid& grid)
 
 std::string labelForFile(std::string_view path)
 {
-    std::string_view name = path.substr(path.find_last_of('/') + 1);
+    std::string_view name = path.substr(path.find_last_of(FolderSeparators) + 1);
     if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos && dot > 0)
         name = name.substr(0, dot);
     std::string label;

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
+#include <QTextLayout>
 
 namespace quillox
 {
@@ -15,6 +16,36 @@ namespace
 // Tab stops of four characters: TAB ".db" TAB "%" and 15 digits take 24.
 constexpr int TabStopCharacters = 4;
 constexpr int LongestLineCharacters = 2 * TabStopCharacters + 1 + CodeBox::MaxDigits;
+
+// The height of a line of code as the box lays it out: its font's ascent and
+// descent, rounded up, with the leading, which some fonts and font engines
+// (Windows') make more than nothing.
+qreal plainTextLineHeight(const QFont& font)
+{
+    QTextLayout layout(QStringLiteral("\t.db\t%01"), font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLeadingIncluded(true);
+    layout.endLayout();
+    return line.height();
+}
+
+// The desktop's fixed-pitch font, or where it names none (Qt's offscreen
+// platform on Windows) the first fixed-pitch family there is.
+QFont fixedPitchFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    if (QFontInfo(font).fixedPitch())
+        return font;
+    const QStringList families = QFontDatabase::families();
+    const auto fixed = std::find_if(families.begin(), families.end(), [](const QString& family) {
+        return QFontDatabase::isFixedPitch(family);
+    });
+    if (fixed != families.end())
+        font.setFamily(*fixed);
+    return font;
+}
 
 } // namespace
 
@@ -62,14 +93,12 @@ void CodeBox::fitFontToSize()
 {
     const QSize room = viewport()->size();
     const qreal margins = 2 * document()->documentMargin();
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::TypeWriter);
+    QFont font = fixedPitchFont();
     for (int pixels = 16; pixels > 4; --pixels) {
         font.setPixelSize(pixels);
         const QFontMetricsF metrics(font);
         const qreal width = LongestLineCharacters * metrics.horizontalAdvance(QLatin1Char('0'));
-        // A line of a plain text layout is as high as the font's height.
-        const qreal height = MaxRows * metrics.height();
+        const qreal height = MaxRows * plainTextLineHeight(font);
         if (width + margins < room.width() && height + margins <= room.height())
             break;
     }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,7 +24,8 @@ struct WriteFailure {
 // Two cases differ: a character device such as /dev/null is written
 // directly, and a file that may be written in a folder that may not is
 // written in place on commit(). Pipes, sockets and block devices are refused;
-// nothing is ever waited on.
+// nothing is ever waited on. On Windows every device (NUL, CON, COM1) and
+// pipe is refused, and the temporary is a hidden file.
 class FileReplacement
 {
 public:
@@ -45,7 +47,7 @@ private:
 
     QString path_;
     Mode mode_ = Mode::Closed;
-    int descriptor_ = -1;
+    std::intptr_t descriptor_ = -1; // a descriptor, or a Windows handle
     QByteArray target_;
     QByteArray temporary_;
     std::string pending_;

@@ -8,18 +8,26 @@
 
 #include <QLabel>
 
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace quillox;
 
 namespace
 {
 
+#ifdef Q_OS_WIN
+bool setFolderLocked(const QString&, bool)
+{
+    return false;
+}
+#else
 // Makes a folder unwritable; the superuser, whom permissions do not bind,
 // gets an immutable folder instead.
 bool setFolderLocked(const QString& path, bool locked)
@@ -36,6 +44,7 @@ bool setFolderLocked(const QString& path, bool locked)
     ::close(folder);
     return done;
 }
+#endif
 
 } // namespace
 
@@ -57,7 +66,7 @@ class SpriteFileTest : public QObject
     {
         return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
-    QString path(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
+    QString path(const char* name) const { return dir->filePath(QString::fromUtf8(name)); }
 
 private slots:
     void init()
@@ -109,14 +118,16 @@ private slots:
         window->setRowSliderPosition(14);
         for (int index : {208, 210, 224, 1, 100})
             window->clickCell(index);
-        run(&MainWindow::SaveSprite, path("example.spr"));
-        QCOMPARE(contents(path("example.spr")), QByteArray("0203101010\r\n"));
-        run(&MainWindow::OpenSprite, path("example.spr"));
+        // Any Unicode name.
+        const QString example = path("example-\u00ff\u20ac\u4e2d\U0001F600.spr");
+        run(&MainWindow::SaveSprite, example);
+        QCOMPARE(contents(example), QByteArray("0203101010\r\n"));
+        run(&MainWindow::OpenSprite, example);
         const FileDialogRequest& open = platform->openRequests[0];
         QCOMPARE(QStringList({open.title, open.fileName, open.filter}),
-                 QStringList({"Open Sprite", path("example.spr"), "Quillox (*.spr)|*.spr"}));
+                 QStringList({"Open Sprite", example, "Quillox (*.spr)|*.spr"}));
         run(&MainWindow::SaveSprite, path("other.spr"));
-        QCOMPARE(platform->saveRequests[1].fileName, path("example.spr"));
+        QCOMPARE(platform->saveRequests[1].fileName, example);
     }
 
     void open_data()
@@ -174,6 +185,9 @@ private slots:
 
     void failuresAreReportedAndChangeNothing()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows has no file size limit to stand for a full disk, nor named pipes");
+#else
         // The save fails while its last bytes are flushed, before the temporary would replace
         // the file; the pipe, opened blocking, would wait for a writer forever.
         writeFile(path("kept.spr"), "01011\r\n");
@@ -192,6 +206,7 @@ private slots:
                  QStringLiteral("The sprite file \"%1\" could not be opened:\nNot a regular file")
                      .arg(path("pipe.spr")));
         QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox"));
+#endif
     }
 
     void failuresNameTheReason_data()
@@ -201,8 +216,13 @@ private slots:
         QTest::addColumn<QString>("writeReason");
         // No write reason: the read's.
         const QString missing = "No such file or directory", none;
-        QTest::newRow("missing folder") << "missing/s.spr" << missing << none;
         QTest::newRow("folder") << "folder" << QString("Is a directory") << none;
+        QTest::newRow("no name") << "" << QString("No file name was given.") << none;
+#ifdef Q_OS_WIN
+        QTest::newRow("device name") << "NUL" << QString("Not a regular file") << none;
+#else
+        // Windows words its reasons in the system's language.
+        QTest::newRow("missing folder") << "missing/s.spr" << missing << none;
         QTest::newRow("new name in a locked folder")
             << "locked/new.spr" << missing
             << (::geteuid() ? "Permission denied" : "Operation not permitted");
@@ -213,7 +233,7 @@ private slots:
             << QString(300, 'n') << QString("File name too long") << none;
         QTest::newRow("link loop")
             << "loop.spr" << QString("Too many levels of symbolic links") << none;
-        QTest::newRow("no name") << "" << QString("No file name was given.") << none;
+#endif
     }
 
     void failuresNameTheReason()
@@ -222,8 +242,13 @@ private slots:
         QFETCH(QString, readReason);
         QFETCH(QString, writeReason);
         QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
+#ifdef Q_OS_WIN
+        const QStringList special;
+#else
+        const QStringList special{"loop.spr", "pipe.spr"};
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
         QCOMPARE(::symlink("loop.spr", QFile::encodeName(path("loop.spr")).constData()), 0);
+#endif
         if (name.startsWith("locked") && !setFolderLocked(path("locked"), true))
             QSKIP("this file system cannot lock a folder");
         const QString file = name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name);
@@ -233,7 +258,7 @@ private slots:
         QCOMPARE(failure.reason, readReason);
         QVERIFY(!writeWholeFile(file, "01011\r\n", failure));
         QCOMPARE(failure.reason, writeReason.isEmpty() ? readReason : writeReason);
-        QCOMPARE(files(), QStringList({"loop.spr", "pipe.spr"}));
+        QCOMPARE(files(), special);
     }
 
     void inPlaceWhenOnlyTheFileIsWritable()
@@ -249,6 +274,9 @@ private slots:
 
     void temporariesAreHiddenAndStaleOnesRemoved()
     {
+#ifdef Q_OS_WIN
+        QSKIP("needs fork to kill a save half way");
+#else
         writeFile(path(".other.spr.quillox-abcdef"), "another file's");
         // A save killed after writing, before its rename.
         if (const pid_t child = ::fork(); child == 0) {
@@ -271,6 +299,7 @@ private slots:
         QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
         QCOMPARE(files(), saved);
         QCOMPARE(contents(path("sprite.spr")), QByteArray("0101"));
+#endif
     }
 
 private:

@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
 #include <csignal>
 
 #include <sys/resource.h>
+#endif
 
 // The whole content of a file, or nothing when it cannot be read.
 inline QByteArray contents(const QString& path)
@@ -36,6 +38,7 @@ inline QByteArray picture(int width, int height, const QVector<QRgb>& pixels = {
     return image.save(&buffer, type) ? buffer.data() : "not saved";
 }
 
+#ifndef Q_OS_WIN
 // Runs `action` with writes past `bytes` failing with EFBIG, as on a full disk.
 template <typename Action> auto underFileSizeLimit(rlim_t bytes, Action action)
 {
@@ -49,3 +52,4 @@ template <typename Action> auto underFileSizeLimit(rlim_t bytes, Action action)
     std::signal(SIGXFSZ, handler);
     return result;
 }
+#endif
