@@ -1,6 +1,7 @@
 // The converter's code through GNU as, pasmo and z80asm (see scripts/quickstart):
 // they assemble exactly what the pictures hold, in every width and syntax.
 #include "converter.h"
+#include "testfiles.h"
 
 #include <QImage>
 #include <QProcess>
@@ -93,9 +94,6 @@ private slots:
 
     void assembles()
     {
-#ifdef Q_OS_WIN
-        QSKIP("the assemblers are Linux programs, which the Windows build cannot start");
-#endif
         QFETCH(QString, assembler);
         QFETCH(QString, options);
         Options named;
@@ -130,6 +128,16 @@ private slots:
                 expected += QByteArray{1, char(height)} + char((width + 7) / 8);
             }
         }
+#ifdef Q_OS_WIN
+        // The assemblers are Linux programs, which Wine cannot start: each row's
+        // source, command and bytes are left for assemble-later.sh, run next.
+        const QString later = qEnvironmentVariable("QUILLOX_ASSEMBLE_LATER") + "/" +
+                              QString(QTest::currentDataTag()).replace(' ', '_');
+        QVERIFY(!writeFile(later + ".s", source).isEmpty() &&
+                !writeFile(later + ".command", assembler.toLatin1()).isEmpty() &&
+                !writeFile(later + ".expected", expected).isEmpty());
+        return;
+#endif
         QProcess shell; // the source in, the binary out, messages on standard error
         shell.start("sh",
                     {"-c", "rm -f s.bin && cat >s.s && { " + assembler + "; } >&2 && cat s.bin"});
