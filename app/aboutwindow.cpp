@@ -1,11 +1,11 @@
-#include "aboutwindow.h"
+#include "app/aboutwindow.h"
 
-#include "classicfont.h"
-#include "exitlog.h"
-#include "module1.h"
-#include "picturebox.h"
-#include "platform.h"
-#include "twips.h"
+#include "app/classicfont.h"
+#include "app/exitlog.h"
+#include "app/module1.h"
+#include "app/picturebox.h"
+#include "platform/platform.h"
+#include "editor/twips.h"
 
 #include <QEvent>
 #include <QIcon>

@@ -1,11 +1,11 @@
-#include "applicationshell.h"
+#include "app/applicationshell.h"
 
-#include "aboutwindow.h"
-#include "exitlog.h"
-#include "helpwindow.h"
-#include "mainwindow.h"
-#include "platform.h"
-#include "splashwindow.h"
+#include "app/aboutwindow.h"
+#include "app/exitlog.h"
+#include "app/helpwindow.h"
+#include "editor/mainwindow.h"
+#include "platform/platform.h"
+#include "app/splashwindow.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "classicfont.h"
+#include "app/classicfont.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "exitlog.h"
+#include "app/exitlog.h"
 
-#include "filewrite.h"
-#include "platform.h"
+#include "platform/filewrite.h"
+#include "platform/platform.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "helpwindow.h"
+#include "app/helpwindow.h"
 
-#include "twips.h"
+#include "editor/twips.h"
 
 #include <QFile>
 #include <QIcon>

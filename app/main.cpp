@@ -1,6 +1,6 @@
-#include "applicationshell.h"
-#include "commandline.h"
-#include "qtplatform.h"
+#include "app/applicationshell.h"
+#include "app/commandline.h"
+#include "platform/qtplatform.h"
 
 #include <QApplication>
 

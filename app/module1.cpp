@@ -1,6 +1,6 @@
-#include "module1.h"
+#include "app/module1.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <QUrl>
 

@@ -1,8 +1,8 @@
-#include "splashwindow.h"
+#include "app/splashwindow.h"
 
-#include "classicfont.h"
-#include "picturebox.h"
-#include "twips.h"
+#include "app/classicfont.h"
+#include "app/picturebox.h"
+#include "editor/twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -2,12 +2,12 @@
 // new text, Invert on 15 x 15 with its progress repaints, opening a sprite
 // file through the window, undo and redo, a transform, a paste and one move
 // of a drag stroke. Run offscreen.
-#include "codebox.h"
-#include "gridview.h"
-#include "mainwindow.h"
-#include "scriptedplatform.h"
-#include "spritecode.h"
-#include "spritefile.h"
+#include "editor/codebox.h"
+#include "editor/gridview.h"
+#include "editor/mainwindow.h"
+#include "platform/scriptedplatform.h"
+#include "code/spritecode.h"
+#include "files/spritefile.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "codeexport.h"
+#include "code/codeexport.h"
 
-#include "filewrite.h"
-#include "spritecode.h"
+#include "platform/filewrite.h"
+#include "code/spritecode.h"
 
 #include <QDir>
 #include <QFontMetricsF>

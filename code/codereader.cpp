@@ -1,4 +1,4 @@
-#include "codereader.h"
+#include "code/codereader.h"
 
 #include <algorithm>
 #include <cctype>

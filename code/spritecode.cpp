@@ -1,4 +1,4 @@
-#include "spritecode.h"
+#include "code/spritecode.h"
 
 #include <stdexcept>
 

@@ -1,11 +1,11 @@
-#include "converter.h"
+#include "convert/converter.h"
 
-#include "imagemodule.h"
-#include "inputfile.h"
-#include "outputfile.h"
-#include "spritecode.h"
-#include "spritefile.h"
-#include "spriteformats.h"
+#include "convert/imagemodule.h"
+#include "convert/inputfile.h"
+#include "convert/outputfile.h"
+#include "code/spritecode.h"
+#include "files/spritefile.h"
+#include "convert/spriteformats.h"
 
 #include <algorithm>
 #include <cctype>

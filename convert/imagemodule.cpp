@@ -1,4 +1,4 @@
-#include "imagemodule.h"
+#include "convert/imagemodule.h"
 
 namespace quillox
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spriteformats.h"
+#include "convert/spriteformats.h"
 
 #include <functional>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "imagemodule.h"
+#include "convert/imagemodule.h"
 
 #include <dlfcn.h>
 #include <limits.h>

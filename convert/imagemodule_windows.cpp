@@ -1,5 +1,5 @@
-#include "imagemodule.h"
-#include "windowsnames.h"
+#include "convert/imagemodule.h"
+#include "convert/windowsnames.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "inputfile.h"
+#include "convert/inputfile.h"
 
 #include <algorithm>
 #include <cerrno>

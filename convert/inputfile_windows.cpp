@@ -1,5 +1,5 @@
-#include "inputfile.h"
-#include "windowsnames.h"
+#include "convert/inputfile.h"
+#include "convert/windowsnames.h"
 
 #include <algorithm>
 

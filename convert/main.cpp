@@ -1,5 +1,5 @@
-#include "converter.h"
-#include "inputfile.h"
+#include "convert/converter.h"
+#include "convert/inputfile.h"
 
 #include <cstdio>
 

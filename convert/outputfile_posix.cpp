@@ -1,4 +1,4 @@
-#include "outputfile.h"
+#include "convert/outputfile.h"
 
 #include <cerrno>
 #include <climits>

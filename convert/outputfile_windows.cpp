@@ -1,5 +1,5 @@
-#include "outputfile.h"
-#include "windowsnames.h"
+#include "convert/outputfile.h"
+#include "convert/windowsnames.h"
 
 #include <algorithm>
 #include <random>

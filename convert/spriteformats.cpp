@@ -1,7 +1,7 @@
-#include "spriteformats.h"
+#include "convert/spriteformats.h"
 
-#include "spritecode.h"
-#include "spritefile.h"
+#include "code/spritecode.h"
+#include "files/spritefile.h"
 
 #include <algorithm>
 #include <vector>

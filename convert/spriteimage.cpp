@@ -1,4 +1,4 @@
-#include "spriteimage.h"
+#include "convert/spriteimage.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imagemodule.h"
+#include "convert/imagemodule.h"
 
 namespace quillox
 {

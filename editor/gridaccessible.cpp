@@ -1,6 +1,6 @@
-#include "gridaccessible.h"
+#include "editor/gridaccessible.h"
 
-#include "gridview.h"
+#include "editor/gridview.h"
 
 namespace quillox
 {

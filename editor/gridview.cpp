@@ -1,6 +1,6 @@
-#include "gridview.h"
+#include "editor/gridview.h"
 
-#include "gridaccessible.h"
+#include "editor/gridaccessible.h"
 
 #include <QAccessible>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spritegrid.h"
+#include "editor/spritegrid.h"
 
 #include <QWidget>
 

@@ -1,15 +1,15 @@
-#include "mainwindow.h"
+#include "editor/mainwindow.h"
 
-#include "codebox.h"
-#include "codeexport.h"
-#include "codereader.h"
-#include "gridview.h"
-#include "progressbar.h"
-#include "spritecode.h"
-#include "spritefile.h"
-#include "spriteformats.h"
-#include "spriteimage.h"
-#include "twips.h"
+#include "editor/codebox.h"
+#include "code/codeexport.h"
+#include "code/codereader.h"
+#include "editor/gridview.h"
+#include "editor/progressbar.h"
+#include "code/spritecode.h"
+#include "files/spritefile.h"
+#include "convert/spriteformats.h"
+#include "convert/spriteimage.h"
+#include "editor/twips.h"
 
 #include <QAction>
 #include <QApplication>

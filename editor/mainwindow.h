@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform.h"
-#include "spritegrid.h"
-#include "spritehistory.h"
-#include "spritetransforms.h"
-#include "vorrel.h"
+#include "platform/platform.h"
+#include "editor/spritegrid.h"
+#include "editor/spritehistory.h"
+#include "editor/spritetransforms.h"
+#include "files/vorrel.h"
 
 #include <QMainWindow>
 

@@ -1,4 +1,4 @@
-#include "progressbar.h"
+#include "editor/progressbar.h"
 
 #include <QPainter>
 

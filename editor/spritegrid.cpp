@@ -1,4 +1,4 @@
-#include "spritegrid.h"
+#include "editor/spritegrid.h"
 
 #include <stdexcept>
 #include <string>

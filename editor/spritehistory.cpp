@@ -1,4 +1,4 @@
-#include "spritehistory.h"
+#include "editor/spritehistory.h"
 
 namespace quillox
 {

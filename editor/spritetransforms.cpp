@@ -1,4 +1,4 @@
-#include "spritetransforms.h"
+#include "editor/spritetransforms.h"
 
 namespace quillox
 {

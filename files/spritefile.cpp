@@ -1,4 +1,4 @@
-#include "spritefile.h"
+#include "files/spritefile.h"
 
 namespace quillox
 {

@@ -1,6 +1,6 @@
-#include "vorrel.h"
+#include "files/vorrel.h"
 
-#include "filewrite.h"
+#include "platform/filewrite.h"
 
 namespace quillox::vorrel
 {

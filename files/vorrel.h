@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spritefile.h"
+#include "files/spritefile.h"
 
 #include <QString>
 

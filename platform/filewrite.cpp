@@ -1,6 +1,6 @@
 // What file access does the same way on every system; the system calls are
 // in filewrite_posix.cpp and filewrite_windows.cpp.
-#include "filewrite.h"
+#include "platform/filewrite.h"
 
 namespace quillox
 {

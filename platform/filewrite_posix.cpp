@@ -1,7 +1,7 @@
 // File access through the POSIX calls, so that every open can be made
 // non-blocking and checked on its own descriptor; a Windows build brings its
 // own version of this file (filewrite_windows.cpp).
-#include "filewrite.h"
+#include "platform/filewrite.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // File access through the Windows calls: every open is checked with
 // GetFileType on its own handle, so a device (NUL, CON, COM1) or a pipe is
 // refused, and a replacement ends with MoveFileExW.
-#include "filewrite.h"
+#include "platform/filewrite.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
-#include "qtplatform.h"
+#include "platform/qtplatform.h"
 
-#include "filewrite.h"
-#include "systemquit.h"
+#include "platform/filewrite.h"
+#include "platform/systemquit.h"
 
 #include <QApplication>
 #include <QClipboard>

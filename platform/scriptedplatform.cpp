@@ -1,4 +1,4 @@
-#include "scriptedplatform.h"
+#include "platform/scriptedplatform.h"
 
 #include <QPrinter>
 

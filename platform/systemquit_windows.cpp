@@ -1,4 +1,4 @@
-#include "systemquit.h"
+#include "platform/systemquit.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

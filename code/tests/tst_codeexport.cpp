@@ -1,6 +1,6 @@
-#include "codeexport.h"
-#include "scriptedplatform.h"
-#include "testfiles.h"
+#include "code/codeexport.h"
+#include "platform/scriptedplatform.h"
+#include "tests/support/testfiles.h"
 
 #include <QPrinter>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "codereader.h"
-#include "spritecode.h"
-#include "spritepatterns.h"
+#include "code/codereader.h"
+#include "code/spritecode.h"
+#include "tests/support/spritepatterns.h"
 
 #include <QtTest>
 

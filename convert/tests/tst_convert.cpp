@@ -1,6 +1,6 @@
 // The converter's library and the installed program, in a temporary folder.
-#include "converter.h"
-#include "testfiles.h"
+#include "convert/converter.h"
+#include "tests/support/testfiles.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 // The converter's code through GNU as, pasmo and z80asm (see scripts/quickstart):
 // they assemble exactly what the pictures hold, in every width and syntax.
-#include "converter.h"
-#include "testfiles.h"
+#include "convert/converter.h"
+#include "tests/support/testfiles.h"
 
 #include <QImage>
 #include <QProcess>

@@ -3,9 +3,9 @@
 // as a PNG. screenshot.sh runs it under Xvfb.
 //
 // usage: quillox_screenshot OUTPUT.png
-#include "mainwindow.h"
-#include "scriptedplatform.h"
-#include "spritegrid.h"
+#include "editor/mainwindow.h"
+#include "platform/scriptedplatform.h"
+#include "editor/spritegrid.h"
 
 #include <QApplication>
 #include <QImage>

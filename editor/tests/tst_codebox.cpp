@@ -1,4 +1,4 @@
-#include "codebox.h"
+#include "editor/codebox.h"
 
 #include <QApplication>
 #include <QTextBlock>

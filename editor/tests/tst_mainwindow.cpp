@@ -1,10 +1,10 @@
-#include "codebox.h"
-#include "controlplaces.h"
-#include "gridview.h"
-#include "mainwindow.h"
-#include "scriptedplatform.h"
-#include "spritepatterns.h"
-#include "testfiles.h"
+#include "editor/codebox.h"
+#include "tests/support/controlplaces.h"
+#include "editor/gridview.h"
+#include "editor/mainwindow.h"
+#include "platform/scriptedplatform.h"
+#include "tests/support/spritepatterns.h"
+#include "tests/support/testfiles.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,6 +1,6 @@
-#include "spritehistory.h"
-#include "spritepatterns.h"
-#include "spritetransforms.h"
+#include "editor/spritehistory.h"
+#include "tests/support/spritepatterns.h"
+#include "editor/spritetransforms.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the lenient sprite file reader and checks what it
 // promises: sizes 0..15, exactly height * width cells when both are known,
 // none otherwise, every cell white or black, and white only for "0".
-#include "spritefile.h"
+#include "files/spritefile.h"
 
 #include <cstdlib>
 

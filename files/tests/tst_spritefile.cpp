@@ -1,10 +1,10 @@
-#include "codebox.h"
-#include "filewrite.h"
-#include "mainwindow.h"
-#include "scriptedplatform.h"
-#include "spritecode.h"
-#include "spritefile.h"
-#include "testfiles.h"
+#include "editor/codebox.h"
+#include "platform/filewrite.h"
+#include "editor/mainwindow.h"
+#include "platform/scriptedplatform.h"
+#include "code/spritecode.h"
+#include "files/spritefile.h"
+#include "tests/support/testfiles.h"
 
 #include <QLabel>
 

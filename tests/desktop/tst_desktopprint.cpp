@@ -1,9 +1,9 @@
 // Printing on the default printer of a private CUPS server, with a queue
 // (QUILLOX_PRINT_QUEUE) and without; cups-print-test.sh checks the pages.
-#include "codeexport.h"
-#include "mainwindow.h"
-#include "qtplatform.h"
-#include "scriptedplatform.h"
+#include "code/codeexport.h"
+#include "editor/mainwindow.h"
+#include "platform/qtplatform.h"
+#include "platform/scriptedplatform.h"
 
 #include <QFile>
 #include <QPrinter>

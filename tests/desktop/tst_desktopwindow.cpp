@@ -1,9 +1,9 @@
 // The main window on a real X server (Xvfb, run-on-xvfb.sh): what the server
 // shows of it, and the code on the X clipboard as another client reads it.
-#include "codebox.h"
-#include "gridview.h"
-#include "mainwindow.h"
-#include "qtplatform.h"
+#include "editor/codebox.h"
+#include "editor/gridview.h"
+#include "editor/mainwindow.h"
+#include "platform/qtplatform.h"
 
 #include <QProcess>
 #include <QPushButton>
