@@ -2,7 +2,9 @@
 
 #include "editor/spritegrid.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillox
 {
@@ -24,6 +26,11 @@ std::string spriteCode(const SpriteGrid& grid);
 
 // The bytes of a saved code file: the code text and one CR LF.
 std::string codeFileBytes(const std::string& codeText);
+
+// The strict reader of the same text: 1 to 15 lines of TAB ".db" TAB "%" and
+// 1 to 15 digits, all of one width, lines ended by CR LF or LF. Anything else
+// is refused with a reason, never guessed at.
+std::optional<SpriteGrid> parseSpriteCode(std::string_view text, std::string& reason);
 
 // H * (6 + W) + 2 * (H - 1)
 constexpr std::size_t spriteCodeLength(int width, int height)

@@ -1,11 +1,14 @@
 #include "convert/converter.h"
 
+#include "code/bytecode.h"
+#include "code/codereader.h"
+#include "code/labels.h"
+#include "code/spritecode.h"
 #include "convert/imagemodule.h"
 #include "convert/inputfile.h"
 #include "convert/outputfile.h"
-#include "code/spritecode.h"
+#include "files/inputkind.h"
 #include "files/spritefile.h"
-#include "convert/spriteformats.h"
 
 #include <algorithm>
 #include <cctype>
@@ -446,17 +449,20 @@ private:
 
 // Converts the bytes of one FILE; false with the reason when they are no
 // sprite, or when the output failed (converter.writeFailed).
-bool convertBytes(const Options& options, const std::string& bytes, InputConverter& converter)
+bool convertBytes(const Options& options, const std::string& path, const std::string& bytes,
+                  InputConverter& converter)
 {
-    const bool spriteFile = !bytes.empty() && bytes[0] >= '0' && bytes[0] <= '9';
-    const bool code = !bytes.empty() && bytes[0] == '\t';
     if (bytes.empty()) {
         converter.reason = "it is empty";
         return false;
     }
-    if (spriteFile || code) {
+    const InputKind kind = kindOfInput(path, bytes);
+    const bool spriteFile = kind == InputKind::SpriteFile;
+    if (spriteFile || kind == InputKind::EditorCode || kind == InputKind::Code) {
         const auto grid = spriteFile ? parseSpriteFile(bytes, converter.reason)
-                                     : parseSpriteCode(bytes, converter.reason);
+                          : kind == InputKind::EditorCode
+                              ? parseSpriteCode(bytes, converter.reason)
+                              : readSpriteCodeText(bytes, converter.reason);
         if (grid && options.picture.mask) {
             converter.reason = std::string(spriteFile ? "a sprite file" : "sprite code") +
                                (options.picture.maskColour ? " has no colours for --mask-colour"
@@ -507,7 +513,7 @@ void convert(const Options& options, const OutputStream& standardOutput,
         InputConverter converter(options, options.label ? labeller.next(path) : "", put);
         if (!readInput(path, limit, bytes, converter.reason)) {
             reportFailure(run, shownName(path), converter.reason);
-        } else if (!convertBytes(options, bytes, converter)) {
+        } else if (!convertBytes(options, path, bytes, converter)) {
             if (converter.writeFailed)
                 return reportFailure(run, toStream ? "standard output" : *options.output,
                                      writeReason);

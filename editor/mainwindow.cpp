@@ -1,15 +1,16 @@
 #include "editor/mainwindow.h"
 
-#include "editor/codebox.h"
+#include "code/bytecode.h"
 #include "code/codeexport.h"
 #include "code/codereader.h"
+#include "code/spritecode.h"
+#include "editor/codebox.h"
 #include "editor/gridview.h"
 #include "editor/progressbar.h"
-#include "code/spritecode.h"
-#include "files/spritefile.h"
-#include "convert/spriteformats.h"
-#include "convert/spriteimage.h"
 #include "editor/twips.h"
+#include "files/inputkind.h"
+#include "files/picture.h"
+#include "files/spritefile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -43,4 +43,13 @@ void SpriteGrid::updateShownFlags()
             shown_[slot(indexOf(row, column))] = true;
 }
 
+SpriteGrid spriteOfSize(int width, int height)
+{
+    SpriteGrid grid;
+    grid.setColumnPosition(SpriteGrid::Side + 1 - width);
+    grid.setRowPosition(SpriteGrid::Side + 1 - height);
+    grid.updateShownFlags();
+    return grid;
+}
+
 } // namespace quillox

@@ -60,4 +60,7 @@ private:
     int rowPosition_ = 8;
 };
 
+// An empty sprite of the given size (1..15 each), its block shown.
+SpriteGrid spriteOfSize(int width, int height);
+
 } // namespace quillox

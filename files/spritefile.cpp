@@ -1,5 +1,7 @@
 #include "files/spritefile.h"
 
+#include <algorithm>
+
 namespace quillox
 {
 
@@ -10,6 +12,17 @@ void appendTwoDigits(std::string& out, int value)
 {
     out += static_cast<char>('0' + value / 10);
     out += static_cast<char>('0' + value % 10);
+}
+
+bool isBinaryDigit(char c)
+{
+    return c == '0' || c == '1';
+}
+
+void setCells(SpriteGrid& grid, int row, std::string_view digits)
+{
+    for (int i = 0; i < static_cast<int>(digits.size()); ++i)
+        grid.setColour(row, grid.columnPosition() + i, digits[i] == '1' ? Black : White);
 }
 
 } // namespace
@@ -57,6 +70,37 @@ SpriteFileContent readSpriteFile(std::string_view text)
         content.cells.push_back(white ? White : Black);
     }
     return content;
+}
+
+std::optional<SpriteGrid> parseSpriteFile(std::string_view bytes, std::string& reason)
+{
+    const int height = spriteSizeField(bytes, 0);
+    const int width = spriteSizeField(bytes, 2);
+    if (height == 0 || width == 0) {
+        reason = "the size fields are not two numbers from 01 to 15";
+        return std::nullopt;
+    }
+    const std::size_t cells = static_cast<std::size_t>(width * height);
+    const std::string_view rest = bytes.substr(4);
+    const std::size_t count =
+        std::find_if_not(rest.begin(), rest.end(), isBinaryDigit) - rest.begin();
+    const std::string_view end = rest.substr(count);
+    const bool lineEnd = end.empty() || end == "\r\n" || end == "\n";
+    if (count < cells && !lineEnd && end.front() != '\r' && end.front() != '\n') {
+        reason = "a pixel is not 0 or 1";
+        return std::nullopt;
+    }
+    if (count != cells || !lineEnd) {
+        reason = "it does not hold exactly " + std::to_string(cells) + " pixels and a line end";
+        return std::nullopt;
+    }
+    const std::string_view digits = rest.substr(0, cells);
+    SpriteGrid grid = spriteOfSize(width, height);
+    for (int row = 0; row < height; ++row)
+        setCells(
+            grid, grid.rowPosition() + row,
+            digits.substr(static_cast<std::size_t>(row * width), static_cast<std::size_t>(width)));
+    return grid;
 }
 
 } // namespace quillox

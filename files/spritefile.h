@@ -3,6 +3,7 @@
 #include "editor/spritegrid.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,5 +37,9 @@ struct SpriteFileContent {
 };
 
 SpriteFileContent readSpriteFile(std::string_view text);
+
+// The strict reader: "01".."15" twice, height * width digits 0 or 1, then
+// CR LF, a bare LF or nothing. Anything else is refused with a reason.
+std::optional<SpriteGrid> parseSpriteFile(std::string_view bytes, std::string& reason);
 
 } // namespace quillox

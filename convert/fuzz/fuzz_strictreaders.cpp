@@ -4,11 +4,10 @@
 // Then the whole command line: the bytes up to the first two NULs are the
 // arguments (split at NUL), the rest the content of every input, read through
 // the picture module's code when it is no sprite file or code.
+#include "code/spritecode.h"
 #include "convert/converter.h"
 #include "convert/imagemodule.h"
-#include "code/spritecode.h"
 #include "files/spritefile.h"
-#include "convert/spriteformats.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "convert/spriteimage.h"
+#include "files/picture.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -120,12 +120,6 @@ std::string pngOfSprite(const SpriteGrid& grid)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return png.toStdString();
-}
-
-extern "C" const ImageCodec* quilloxImageCodec()
-{
-    static const ImageCodec codec{tilesOfPicture, pngOfSprite};
-    return &codec;
 }
 
 } // namespace quillox
