@@ -1,15 +1,10 @@
 #pragma once
 
+#include "editor/spritedocument.h"
+#include "editor/spriteintake.h"
 #include "platform/platform.h"
-#include "editor/spritegrid.h"
-#include "editor/spritehistory.h"
-#include "editor/spritetransforms.h"
-#include "files/vorrel.h"
 
 #include <QMainWindow>
-
-#include <functional>
-#include <string>
 
 class QAction;
 class QGroupBox;
@@ -18,41 +13,30 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSlider;
-class QStatusBar;
-class QTimer;
 
 namespace quillox
 {
 
 class CodeBox;
 class GridView;
+class StatusPanels;
 
-// The main window "progg": the grid, the sliders, the code box, the commands,
-// the hover hints and the clock.
-class MainWindow : public QMainWindow, public vorrel::LoadTarget
+// The main window "progg": shows the sprite document (the grid, the sliders,
+// the code box) and carries the commands, the hover hints and the clock.
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    // Builds the code text; replaceable so that a failing build can be tested.
-    using CodeBuilder = std::function<void(std::string& out, const SpriteGrid& grid)>;
-
     explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    const SpriteGrid& grid() const { return grid_; }
-    const std::string& text2() const { return text2_; }
+    SpriteDocument& document() { return document_; }
+    const SpriteDocument& document() const { return document_; }
     const FileDialogRequest& commonDialog1() const { return commonDialog1_; }
+    // The code as the code box holds it, which the export commands take.
     QString codeText() const;
-    void setCodeBuilder(CodeBuilder builder) { codeBuilder_ = std::move(builder); }
 
-    // The routines and commands, as the menus and buttons run them.
-    void RefreshSize();
-    void GenerateSpriteCode();
-    void clickCell(int index);
-    void NewSprite();
-    void ClearSprite();
-    void Invert();
-    void FillBlack();
+    // The commands, as the menus and buttons run them.
     void SaveSprite();
     void OpenSprite();
     void SaveCodeFile();
@@ -61,22 +45,10 @@ public:
     void SetCodeBackColour();
     void Exit();
 
-    // Beyond the menus: the history, the transforms, paste and opening a
-    // file given on the command line or dropped on the window.
-    void undo();
-    void redo();
-    void transform(SpriteTransform transform);
-    void pasteCode();
-    void copyCodeAsBytes(bool hex);
+    // Beyond the menus: a file given on the command line or dropped on the
+    // window, the byte copies of the code.
     void openFile(const QString& path);
-    const SpriteHistory& history() const { return history_; }
-
-    // Moves a slider as the program does: a position outside 1..15 is
-    // refused and changes nothing; a change runs the size refresh.
-    void setRowSliderPosition(int position) override;
-    void setColumnSliderPosition(int position) override;
-    // Colours one cell without rebuilding the code, as a load does.
-    void setCellColour(int row, int column, Rgb colour) override;
+    void copyCodeAsBytes(bool hex);
 
 signals:
     void sizeRefreshed();
@@ -86,7 +58,6 @@ signals:
     void programEnding(bool byExitCommand);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -100,37 +71,21 @@ private:
     void createCodeFrame(QWidget* client);
     void createSpriteFrame(QWidget* client);
     void createProgressFrame(QWidget* client);
-    void createStatusBar(QWidget* client);
     QPushButton* createButton(QWidget* frame, const char* name, const QString& text,
                               const QRect& rect, QAction* command, const QString& hint);
+    void showDocument();
+
+    void showSize();
+    void showCells(int index);
+    void showCode();
     void showProgress(int value);
-    void tickClock();
-    void setHint(const QString& text);
-
-    void rebuildCode() override;
-
-    // Every change of the picture or the size between beginStep() and the
-    // matching endStep() is one undo step; steps nest.
-    class EditStep;
-    void beginStep();
-    void endStep();
-    void sliderMoved();
-    void paintCell(int index, Rgb colour);
-    void restore(const SpriteState& state);
-    void loadSprite(const QString& path);
-    void applySprite(const SpriteGrid& sprite);
     void updateEditActions();
 
     Platform& platform_;
-    SpriteGrid grid_;
-    CodeBuilder codeBuilder_;
-    std::string text2_;
+    SpriteDocument document_;
     FileDialogRequest commonDialog1_;
     FileDialogRequest box_;
-    SpriteHistory history_;
-    int stepDepth_ = 0;
-    SpriteState stepStart_;
-    bool restoring_ = false;
+    SpriteIntake intake_;
     bool ending_ = false;
     bool centred_ = false;
 
@@ -140,11 +95,7 @@ private:
     QLabel* sizeLabel_ = nullptr;
     CodeBox* source_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
-    QGroupBox* codeFrame_ = nullptr;
-    QGroupBox* spriteFrame_ = nullptr;
-    QLabel* hintPanel_ = nullptr;
-    QLabel* clockPanel_ = nullptr;
-    QTimer* clock_ = nullptr;
+    StatusPanels* statusPanels_ = nullptr;
 
     QAction* openAction_ = nullptr;
     QAction* saveAsAction_ = nullptr;

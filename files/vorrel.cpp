@@ -46,4 +46,14 @@ void applySpriteFile(const std::string& buffer, LoadTarget& target)
     target.rebuildCode();
 }
 
+void applySprite(const SpriteGrid& sprite, LoadTarget& target)
+{
+    target.setRowSliderPosition(sprite.rowPosition());
+    target.setColumnSliderPosition(sprite.columnPosition());
+    for (int row = sprite.rowPosition(); row <= SpriteGrid::Side; ++row)
+        for (int column = sprite.columnPosition(); column <= SpriteGrid::Side; ++column)
+            target.setCellColour(row, column, sprite.colour(row, column));
+    target.rebuildCode();
+}
+
 } // namespace quillox::vorrel

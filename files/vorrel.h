@@ -38,4 +38,8 @@ std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer, 
 // The steps of a load after the read, on the buffer's content.
 void applySpriteFile(const std::string& buffer, LoadTarget& target);
 
+// The same steps for a sprite read from elsewhere: its sizes, its block's
+// cells, the code.
+void applySprite(const SpriteGrid& sprite, LoadTarget& target);
+
 } // namespace quillox::vorrel

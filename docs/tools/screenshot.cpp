@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     for (int row = 0; row < 8; ++row) {
         for (int column = 0; column < 8; ++column) {
             if (Face[row][column] == '#')
-                window.clickCell(SpriteGrid::indexOf(First + row, First + column));
+                window.document().clickCell(SpriteGrid::indexOf(First + row, First + column));
         }
     }
     QWidget* grid = window.findChild<QWidget*>(QStringLiteral("Shape1"));

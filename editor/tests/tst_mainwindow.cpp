@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(code(), codeOf(QStringList(8, "00000000")));
         auto* bar = child<QProgressBar>("ProgressBar1");
         QVERIFY(bar->minimum() == 1 && bar->maximum() == 226 && bar->value() == 1);
-        window->clickCell(SpriteGrid::indexOf(8, 8));
+        window->document().clickCell(SpriteGrid::indexOf(8, 8));
         setSize(13, 6);
         QCOMPARE(label(), QStringLiteral("10 x 3"));
         QCOMPARE(code(), codeOf(QStringList(10, "000")));
@@ -178,8 +178,8 @@ private slots:
         for (int position : {7, 6, 7})
             slider("Slider1")->setSliderPosition(position);
         slider("Slider1")->setSliderDown(false);
-        window->setColumnSliderPosition(0);
-        window->setRowSliderPosition(16);
+        window->document().setColumnSliderPosition(0);
+        window->document().setRowSliderPosition(16);
         QTest::keyClick(slider("Slider2"), Qt::Key_Up);
         QCOMPARE(seen, QStringList({"8 x 9", "8 x 10", "8 x 9", "9 x 9"}));
     }
@@ -205,8 +205,8 @@ private slots:
         QFETCH(bool, outsideKept);
         QFETCH(bool, progress);
         setSize(13, 14);
-        window->clickCell(SpriteGrid::indexOf(14, 13));
-        window->clickCell(1);
+        window->document().clickCell(SpriteGrid::indexOf(14, 13));
+        window->document().clickCell(1);
         PaintedValues painted;
         child("ProgressBar1")->installEventFilter(&painted);
         if (QAction* item = action(command.toLatin1()))
@@ -214,7 +214,7 @@ private slots:
         else
             QTest::keySequence(window.get(), QKeySequence(command));
         QCOMPARE(block(), after);
-        QCOMPARE(window->grid().colour(1), outsideKept ? Black : White);
+        QCOMPARE(window->document().grid().colour(1), outsideKept ? Black : White);
         QCOMPARE(label(), QStringLiteral("%1 x %2").arg(after.size()).arg(after[0].size()));
         QCOMPARE(code(), codeOf(after));
         QList<int> expected;
@@ -234,7 +234,7 @@ private slots:
         for (QPoint at : {centre(1, 1), centre(15, 7)})
             QTest::mouseClick(view(), Qt::LeftButton, {}, at);
         QTest::mouseClick(view(), Qt::RightButton, {}, centre(15, 15));
-        QCOMPARE(stateOf(window->grid()), stateOf(SpriteGrid()));
+        QCOMPARE(stateOf(window->document().grid()), stateOf(SpriteGrid()));
         // The window system turns a quick second press into a double click: on
         // another cell it toggles that cell, on the same cell nothing.
         QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -268,7 +268,7 @@ private slots:
         QAccessibleInterface* first = grid->child(0);
         QVERIFY(grid->role() == QAccessible::Table && first->role() == QAccessible::Cell);
         QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
-        window->clickCell(SpriteGrid::indexOf(8, 8));
+        window->document().clickCell(SpriteGrid::indexOf(8, 8));
         QVERIFY(first->state().checked && first->text(QAccessible::Value) == "black");
         QAccessibleTableCellInterface* cell = first->tableCellInterface();
         QVERIFY(cell->rowIndex() == 7 && cell->columnIndex() == 7 &&
@@ -282,7 +282,7 @@ private slots:
 
     void dragPaintsTheFirstCellsColour()
     {
-        window->clickCell(SpriteGrid::indexOf(15, 10));
+        window->document().clickCell(SpriteGrid::indexOf(15, 10));
         QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 8));
         // One move across the row: the cells on the way are visited too.
         QTest::mouseMove(view(), centre(15, 15));
@@ -296,10 +296,10 @@ private slots:
         QCOMPARE(block().mid(6), QStringList({"00000000", "10111111"}));
         QTest::mouseClick(view(), Qt::LeftButton, {}, centre(8, 8));
         // Each stroke and the click is one step.
-        window->undo();
-        window->undo();
+        window->document().undo();
+        window->document().undo();
         QCOMPARE(block().mid(6), QStringList({"00000000", "11111111"}));
-        window->undo();
+        window->document().undo();
         QCOMPARE(block().last(), QStringLiteral("00100000"));
     }
 
@@ -309,14 +309,14 @@ private slots:
         platform->fileAnswers.push_back(writeFile(dir.filePath("a.spr"), "0203101010\r\n"));
         platform->clipboard = QStringLiteral(".db $A0\n.db $0F");
         const std::function<void()> steps[] = {
-            [&] { window->clickCell(225); }, [&] { slider("Slider1")->setValue(5); },
-            [&] { window->Invert(); },       [&] { window->transform(SpriteTransform::ShiftLeft); },
-            [&] { window->FillBlack(); },    [&] { window->ClearSprite(); },
-            [&] { window->OpenSprite(); },   [&] { window->pasteCode(); },
-            [&] { window->NewSprite(); },
+            [&] { window->document().clickCell(225); }, [&] { slider("Slider1")->setValue(5); },
+            [&] { window->document().Invert(); },       [&] { window->document().transform(SpriteTransform::ShiftLeft); },
+            [&] { window->document().FillBlack(); },    [&] { window->document().ClearSprite(); },
+            [&] { window->OpenSprite(); },   [&] { child<QAction>("pasteCode")->trigger(); },
+            [&] { window->document().NewSprite(); },
         };
         using Shown = std::tuple<SpriteState, QString, QString>;
-        const auto shown = [&] { return Shown{stateOf(window->grid()), label(), code()}; };
+        const auto shown = [&] { return Shown{stateOf(window->document().grid()), label(), code()}; };
         QList<Shown> states{shown()};
         for (const auto& step : steps) {
             step();
@@ -324,7 +324,7 @@ private slots:
             states << shown();
         }
         for (qsizetype i = states.size() - 2; i >= 0; --i) {
-            window->undo();
+            window->document().undo();
             QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
         }
         QVERIFY(!action("undo")->isEnabled());
@@ -333,8 +333,8 @@ private slots:
             QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
         }
         // A command that changes nothing is no step.
-        window->NewSprite();
-        QCOMPARE(window->history().undoCount(), std::size(steps));
+        window->document().NewSprite();
+        QCOMPARE(window->document().history().undoCount(), std::size(steps));
         // A slider drag is one step, however many positions it passes.
         slider("Slider2")->setSliderDown(true);
         for (int position : {7, 3, 1})
@@ -349,7 +349,7 @@ private slots:
         // Assembler-ready copies from the code box's menu; a selection as the box holds it.
         setSize(4, 14);
         for (int column : {4, 6, 15})
-            window->clickCell(SpriteGrid::indexOf(14, column));
+            window->document().clickCell(SpriteGrid::indexOf(14, column));
         auto* box = child<CodeBox>("source");
         std::unique_ptr<QMenu> menu(box->createContextMenu());
         const QList<QAction*> items = menu->actions();
@@ -371,11 +371,11 @@ private slots:
                  QStringLiteral("Undo|Redo|-|Flip Horizontal|Flip Vertical|Rotate 90\u00B0|-|"
                                 "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"));
         setSize(13, 14);
-        window->clickCell(1);
+        window->document().clickCell(1);
         QVERIFY(!action("rotate")->isEnabled());
         action("flipHorizontal")->trigger();
         QCOMPARE(code(), codeOf({"100", "000"}));
-        QCOMPARE(window->grid().colour(1), Black);
+        QCOMPARE(window->document().grid().colour(1), Black);
         setSize(13, 13);
         QVERIFY(action("rotate")->isEnabled());
         action("rotate")->trigger();
@@ -389,16 +389,16 @@ private slots:
         QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(label(), QStringLiteral("2 x 3"));
         QCOMPARE(code(), codeOf({"101", "011"}));
-        QVERIFY(platform->messages.size() == 1 && window->text2().empty());
+        QVERIFY(platform->messages.size() == 1 && window->document().text2().empty());
     }
 
     void failingBuildKeepsPartialTextAndReports()
     {
-        window->setCodeBuilder([](std::string& out, const SpriteGrid&) {
+        window->document().setCodeBuilder([](std::string& out, const SpriteGrid&) {
             out += "\t.db\t%01";
             throw std::runtime_error("cell colour unreadable");
         });
-        window->GenerateSpriteCode();
+        window->document().GenerateSpriteCode();
         QCOMPARE(code(), QStringLiteral("\t.db\t%01"));
         const ScriptedPlatform::Message& message = platform->messages.value(0);
         QCOMPARE(message.text, QStringLiteral("Oh no! something is wrong,\nplease report the "
@@ -417,7 +417,7 @@ private slots:
         static_cast<QObject*>(window.get())->event(&drop);
         QVERIFY(drop.isAccepted());
         QCOMPARE(code(), codeOf({"10"}));
-        QCOMPARE(window->text2(), std::string("010210\r\n"));
+        QCOMPARE(window->document().text2(), std::string("010210\r\n"));
         // A sprite file by its first digit, whatever its name.
         window->openFile(writeFile(dir.filePath("sprite"), "0103010\r\n"));
         QCOMPARE(code(), codeOf({"010"}));
@@ -436,7 +436,7 @@ private:
     QSlider* slider(const char* name) { return child<QSlider>(name); }
     QString label() { return child<QLabel>("Label1")->text(); }
     QString code() { return window->codeText(); }
-    QStringList block() { return blockOf(window->grid()); }
+    QStringList block() { return blockOf(window->document().grid()); }
     GridView* view() { return child<GridView>("Shape1"); }
     void setSize(int column, int row)
     {

@@ -54,7 +54,7 @@ class SpriteFileTest : public QObject
 
     auto state() const
     {
-        return std::make_tuple(window->grid().colours(), window->codeText(), window->text2(),
+        return std::make_tuple(window->document().grid().colours(), window->codeText(), window->document().text2(),
                                window->findChild<QLabel*>(QStringLiteral("Label1"))->text());
     }
     void run(void (MainWindow::*command)(), const std::optional<QString>& answer)
@@ -75,7 +75,7 @@ private slots:
         platform = std::make_unique<ScriptedPlatform>();
         window = std::make_unique<MainWindow>(*platform);
         for (int index = 1; index <= SpriteGrid::CellCount; index += 7)
-            window->clickCell(index);
+            window->document().clickCell(index);
     }
 
     void cleanup() { setFolderLocked(path("locked"), false); }
@@ -113,11 +113,11 @@ private slots:
 
     void saveAndOpenShareTheDialog()
     {
-        window->NewSprite();
-        window->setColumnSliderPosition(13);
-        window->setRowSliderPosition(14);
+        window->document().NewSprite();
+        window->document().setColumnSliderPosition(13);
+        window->document().setRowSliderPosition(14);
         for (int index : {208, 210, 224, 1, 100})
-            window->clickCell(index);
+            window->document().clickCell(index);
         // Any Unicode name.
         const QString example = path("example-\u00ff\u20ac\u4e2d\U0001F600.spr");
         run(&MainWindow::SaveSprite, example);
@@ -151,14 +151,14 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, label);
         QFETCH(QString, code);
-        const auto before = window->grid().colours();
+        const auto before = window->document().grid().colours();
         writeFile(path("input.spr"), file);
         run(&MainWindow::OpenSprite, path("input.spr"));
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
-        QCOMPARE(window->text2(), file.toStdString());
+        QCOMPARE(window->document().text2(), file.toStdString());
         QCOMPARE(window->codeText(),
-                 code.isNull() ? QString::fromStdString(spriteCode(window->grid())) : code);
-        QVERIFY(!code.isNull() || window->grid().colours() == before);
+                 code.isNull() ? QString::fromStdString(spriteCode(window->document().grid())) : code);
+        QVERIFY(!code.isNull() || window->document().grid().colours() == before);
     }
 
     void hugeFileIsReadBounded()
@@ -166,7 +166,7 @@ private slots:
         writeFile(path("huge.spr"), "0203101010\r\n");
         QVERIFY(QFile::resize(path("huge.spr"), qint64(3) << 30));
         run(&MainWindow::OpenSprite, path("huge.spr"));
-        QCOMPARE(window->text2().size(), MaxSpriteFileRead);
+        QCOMPARE(window->document().text2().size(), MaxSpriteFileRead);
     }
 
     void cancelDoesNothing()

@@ -22,10 +22,10 @@ private slots:
         ScriptedPlatform platform;
         platform.printerFactory = [&] { return desktop.defaultPrinter(); };
         MainWindow window(platform);
-        window.setColumnSliderPosition(4); // 12 x 10, neighbouring lines differ
-        window.setRowSliderPosition(6);
+        window.document().setColumnSliderPosition(4); // 12 x 10, neighbouring lines differ
+        window.document().setRowSliderPosition(6);
         for (int index = 1; index <= SpriteGrid::CellCount; index += 4)
-            window.clickCell(index);
+            window.document().clickCell(index);
         window.PrintCodeText();
         // With a default printer only the question shows, else the problem too.
         const bool printer = !qEnvironmentVariable("QUILLOX_PRINT_QUEUE").isEmpty();

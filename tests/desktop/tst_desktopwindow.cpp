@@ -54,7 +54,7 @@ private slots:
         const QColor hidden = palette.color(QPalette::Disabled, QPalette::WindowText);
         QTRY_COMPARE(shown(8, 7), hidden);
         QTRY_COMPARE(shown(8, 8), QColor(Qt::white));
-        window_.clickCell(SpriteGrid::indexOf(8, 8));
+        window_.document().clickCell(SpriteGrid::indexOf(8, 8));
         QTRY_COMPARE(shown(8, 8), QColor(Qt::black));
         const QWidget* box = window_.findChild<CodeBox*>("source")->viewport();
         QTRY_COMPARE(shown(box, box->rect().bottomRight() - QPoint(3, 3)), QColor(0, 192, 192));
@@ -69,8 +69,8 @@ private slots:
         owner.write("left by another program");
         owner.closeWriteChannel();
         QTRY_COMPARE(readClipboard("UTF8_STRING"), "left by another program");
-        window_.setColumnSliderPosition(3); // 13 x 4, its lines ended by CR LF
-        window_.setRowSliderPosition(12);
+        window_.document().setColumnSliderPosition(3); // 13 x 4, its lines ended by CR LF
+        window_.document().setRowSliderPosition(12);
         QTest::mouseClick(window_.findChild<QPushButton*>("Command7"), Qt::LeftButton);
         QTRY_VERIFY2(owner.state() == QProcess::NotRunning, "the other owner kept the clipboard");
         const QByteArray code = window_.codeText().toLatin1();

@@ -1,0 +1,254 @@
+#include "editor/spritedocument.h"
+
+#include "code/spritecode.h"
+#include "files/spritefile.h"
+
+#include <exception>
+
+namespace quillox
+{
+
+class SpriteDocument::EditStep
+{
+public:
+    explicit EditStep(SpriteDocument& document) : document_(document) { document_.beginStep(); }
+    ~EditStep() { document_.endStep(); }
+    EditStep(const EditStep&) = delete;
+    EditStep& operator=(const EditStep&) = delete;
+
+private:
+    SpriteDocument& document_;
+};
+
+SpriteDocument::SpriteDocument()
+    : codeBuilder_([](std::string& out, const SpriteGrid& grid) {
+          appendSpriteCode(out, grid.columnPosition(), grid.rowPosition(), grid.colours());
+      })
+{
+}
+
+void SpriteDocument::load()
+{
+    setColumnSliderPosition(StartPosition);
+    setRowSliderPosition(StartPosition);
+    RefreshSize();
+}
+
+void SpriteDocument::RefreshSize()
+{
+    grid_.updateShownFlags();
+    emit sizeChanged();
+    GenerateSpriteCode();
+    emit sizeRefreshed();
+}
+
+// Builds the code into codeText_; on failure it keeps what was made.
+bool SpriteDocument::buildCode(std::string& failure)
+{
+    std::string text;
+    bool built = true;
+    try {
+        codeBuilder_(text, grid_);
+    } catch (const std::exception& error) {
+        failure = error.what();
+        built = false;
+    }
+    codeText_ = std::move(text);
+    emit codeChanged();
+    return built;
+}
+
+void SpriteDocument::GenerateSpriteCode()
+{
+    std::string failure;
+    if (!buildCode(failure))
+        emit codeFailed(QString::fromLocal8Bit(failure.c_str()));
+}
+
+void SpriteDocument::rebuildCode()
+{
+    // A failure while rebuilding after a load is skipped without a message.
+    std::string failure;
+    buildCode(failure);
+}
+
+void SpriteDocument::clickCell(int index)
+{
+    const EditStep step(*this);
+    grid_.setColour(index, grid_.isClear(index) ? Black : White);
+    emit cellsChanged(0);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::paintCell(int index, Rgb colour)
+{
+    const EditStep step(*this);
+    grid_.setColour(index, colour);
+    emit cellsChanged(index);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::NewSprite()
+{
+    const EditStep step(*this);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        emit progressed(index);
+        grid_.setColour(index, White);
+    }
+    emit cellsChanged(0);
+    setColumnSliderPosition(StartPosition);
+    setRowSliderPosition(StartPosition);
+    RefreshSize();
+    emit progressed(1);
+}
+
+void SpriteDocument::ClearSprite()
+{
+    const EditStep step(*this);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+        grid_.setColour(index, White);
+    emit cellsChanged(0);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::Invert()
+{
+    const EditStep step(*this);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        emit progressed(index);
+        if (grid_.isShown(index))
+            grid_.setColour(index, grid_.isClear(index) ? Black : White);
+    }
+    emit progressed(1);
+    emit cellsChanged(0);
+    RefreshSize();
+}
+
+void SpriteDocument::FillBlack()
+{
+    const EditStep step(*this);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        emit progressed(index);
+        if (grid_.isShown(index))
+            grid_.setColour(index, Black);
+    }
+    emit progressed(1);
+    emit cellsChanged(0);
+    RefreshSize();
+}
+
+void SpriteDocument::transform(SpriteTransform transform)
+{
+    if (!canTransform(grid_, transform))
+        return;
+    const EditStep step(*this);
+    transformSprite(grid_, transform);
+    emit cellsChanged(0);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::moveColumnSlider(int position)
+{
+    moveSlider(true, position);
+}
+
+void SpriteDocument::moveRowSlider(int position)
+{
+    moveSlider(false, position);
+}
+
+void SpriteDocument::moveSlider(bool column, int position)
+{
+    const EditStep step(*this);
+    if (column)
+        setColumnSliderPosition(position);
+    else
+        setRowSliderPosition(position);
+}
+
+void SpriteDocument::setColumnSliderPosition(int position)
+{
+    if (position != grid_.columnPosition() && grid_.setColumnPosition(position))
+        RefreshSize();
+}
+
+void SpriteDocument::setRowSliderPosition(int position)
+{
+    if (position != grid_.rowPosition() && grid_.setRowPosition(position))
+        RefreshSize();
+}
+
+void SpriteDocument::setCellColour(int row, int column, Rgb colour)
+{
+    grid_.setColour(row, column, colour);
+    emit cellsChanged(0);
+}
+
+const std::string& SpriteDocument::buildSpriteFileText()
+{
+    text2_ = spriteFileText(grid_);
+    return text2_;
+}
+
+std::optional<QString> SpriteDocument::loadSpriteFile(const QString& path)
+{
+    const EditStep step(*this);
+    return vorrel::LoadSpriteFile(path, text2_, *this);
+}
+
+void SpriteDocument::loadSpriteFileBytes(std::string bytes)
+{
+    const EditStep step(*this);
+    text2_ = std::move(bytes);
+    vorrel::applySpriteFile(text2_, *this);
+}
+
+void SpriteDocument::takeSprite(const SpriteGrid& sprite)
+{
+    const EditStep step(*this);
+    vorrel::applySprite(sprite, *this);
+}
+
+void SpriteDocument::beginStep()
+{
+    if (stepDepth_++ == 0)
+        stepStart_ = stateOf(grid_);
+}
+
+void SpriteDocument::endStep()
+{
+    if (stepDepth_ == 0 || --stepDepth_ > 0)
+        return;
+    if (stateOf(grid_) != stepStart_)
+        history_.record(stepStart_);
+    emit historyChanged();
+}
+
+void SpriteDocument::undo()
+{
+    if (stepDepth_ == 0)
+        if (const std::optional<SpriteState> state = history_.undo(stateOf(grid_)))
+            restore(*state);
+}
+
+void SpriteDocument::redo()
+{
+    if (stepDepth_ == 0)
+        if (const std::optional<SpriteState> state = history_.redo(stateOf(grid_)))
+            restore(*state);
+}
+
+// Back to a state through the size refresh and the code generator, as the
+// commands that made it went.
+void SpriteDocument::restore(const SpriteState& state)
+{
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+        grid_.setColour(index, state.colours[static_cast<std::size_t>(index - 1)]);
+    emit cellsChanged(0);
+    setColumnSliderPosition(state.columnPosition);
+    setRowSliderPosition(state.rowPosition);
+    RefreshSize();
+    emit historyChanged();
+}
+
+} // namespace quillox

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "editor/spritegrid.h"
+#include "editor/spritehistory.h"
+#include "editor/spritetransforms.h"
+#include "files/vorrel.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quillox
+{
+
+// The sprite being edited, without any widget: the grid with both slider
+// positions, the code text, the sprite-file buffer Text2 and the undo
+// history. The commands change it and say what changed through signals; the
+// main window shows it.
+class SpriteDocument : public QObject, public vorrel::LoadTarget
+{
+    Q_OBJECT
+public:
+    // Builds the code text; replaceable so that a failing build can be tested.
+    using CodeBuilder = std::function<void(std::string& out, const SpriteGrid& grid)>;
+
+    static constexpr int StartPosition = 8;
+
+    SpriteDocument();
+
+    // The load step of a new window: both sliders to 8, then the size refresh.
+    void load();
+
+    const SpriteGrid& grid() const { return grid_; }
+    const std::string& codeText() const { return codeText_; }
+    const std::string& text2() const { return text2_; }
+    const SpriteHistory& history() const { return history_; }
+    void setCodeBuilder(CodeBuilder builder) { codeBuilder_ = std::move(builder); }
+
+    // The size refresh: shown flags, then the code.
+    void RefreshSize();
+    void GenerateSpriteCode();
+
+    void clickCell(int index);
+    // Sets one cell during a stroke.
+    void paintCell(int index, Rgb colour);
+    void NewSprite();
+    void ClearSprite();
+    void Invert();
+    void FillBlack();
+    void transform(SpriteTransform transform);
+
+    // A slider moved by the user: one step unless a drag holds one open.
+    void moveColumnSlider(int position);
+    void moveRowSlider(int position);
+
+    // Fills Text2 with the sprite file's text of the active block.
+    const std::string& buildSpriteFileText();
+    // Reads a sprite file into Text2 and loads it; a file that cannot be
+    // read changes nothing and gives the reason.
+    std::optional<QString> loadSpriteFile(const QString& path);
+    // Loads sprite file bytes already read, as a load after its read.
+    void loadSpriteFileBytes(std::string bytes);
+    // Takes a sprite from elsewhere (a picture, pasted code) the way a sprite
+    // file load goes: sizes, cells, code. Text2 stays as it is.
+    void takeSprite(const SpriteGrid& sprite);
+
+    // Every change of the picture or the size between beginStep() and the
+    // matching endStep() is one undo step; steps nest.
+    void beginStep();
+    void endStep();
+    void undo();
+    void redo();
+
+    // The load's side: a slider position outside 1..15 is refused and changes
+    // nothing; a change runs the size refresh. Cells are coloured without
+    // rebuilding the code.
+    void setRowSliderPosition(int position) override;
+    void setColumnSliderPosition(int position) override;
+    void setCellColour(int row, int column, Rgb colour) override;
+    void rebuildCode() override;
+
+signals:
+    // The size and shown flags changed; the code follows.
+    void sizeChanged();
+    // Cells changed: one cell's index, or 0 for any number of them.
+    void cellsChanged(int index);
+    void codeChanged();
+    // The code builder failed with `what`; the code holds what it made.
+    void codeFailed(const QString& what);
+    // The end of each size refresh.
+    void sizeRefreshed();
+    // New, Invert and Fill Black go through the cells one by one.
+    void progressed(int cell);
+    void historyChanged();
+
+private:
+    class EditStep;
+    bool buildCode(std::string& failure);
+    void moveSlider(bool column, int position);
+    void restore(const SpriteState& state);
+
+    SpriteGrid grid_;
+    CodeBuilder codeBuilder_;
+    std::string codeText_;
+    std::string text2_;
+    SpriteHistory history_;
+    int stepDepth_ = 0;
+    SpriteState stepStart_;
+};
+
+} // namespace quillox
