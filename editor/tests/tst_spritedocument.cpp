@@ -1,0 +1,170 @@
+#include "editor/spritedocument.h"
+#include "tests/support/spritepatterns.h"
+#include "tests/support/testfiles.h"
+
+#include <QtTest>
+
+using namespace quillox;
+
+namespace
+{
+
+using Command = std::function<void(SpriteDocument&)>;
+
+// How often a command runs the size refresh and builds the code, and what
+// the sprite is afterwards; each on an 8 x 8 sprite with its top-left cell set.
+struct Counted {
+    int refreshes = 0;
+    int codes = 0;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Command)
+
+class SpriteDocumentTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        document = std::make_unique<SpriteDocument>();
+        document->load();
+        document->clickCell(SpriteGrid::indexOf(8, 8));
+    }
+
+    void loadStepShowsEightEmptyRows()
+    {
+        SpriteDocument fresh;
+        QSignalSpy refreshed(&fresh, &SpriteDocument::sizeRefreshed);
+        fresh.load();
+        QCOMPARE(refreshed.count(), 1);
+        QCOMPARE(QString::fromStdString(fresh.codeText()), codeOf(QStringList(8, "00000000")));
+    }
+
+    void refreshesAsTheCommandsRunThem_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<int>("refreshes");
+        QTest::addColumn<int>("codes");
+        QTest::addColumn<QStringList>("after");
+        const QStringList eight(8, "00000000");
+        QStringList marked = eight;
+        marked[0] = "10000000";
+        QTest::newRow("click") << Command([](SpriteDocument& d) { d.clickCell(225); }) << 0 << 1
+                               << QStringList(marked.mid(0, 7)) + QStringList{"00000001"};
+        QTest::newRow("clear") << Command([](SpriteDocument& d) { d.ClearSprite(); }) << 0 << 1
+                               << eight;
+        QTest::newRow("new, same size")
+            << Command([](SpriteDocument& d) { d.NewSprite(); }) << 1 << 1 << eight;
+        QTest::newRow("new from 3 x 2") << Command([](SpriteDocument& d) {
+            d.setColumnSliderPosition(13);
+            d.setRowSliderPosition(14);
+            d.NewSprite();
+        }) << 5 << 5 << eight;
+        QTest::newRow("invert") << Command([](SpriteDocument& d) { d.Invert(); }) << 1 << 1
+                                << QStringList{"01111111"} + QStringList(7, "11111111");
+        QTest::newRow("fill black") << Command([](SpriteDocument& d) { d.FillBlack(); }) << 1 << 1
+                                    << QStringList(8, "11111111");
+        QTest::newRow("slider") << Command([](SpriteDocument& d) { d.moveColumnSlider(9); }) << 1
+                                << 1 << QStringList(8, "0000000");
+        QTest::newRow("slider to its own place")
+            << Command([](SpriteDocument& d) { d.moveRowSlider(8); }) << 0 << 0 << marked;
+        QTest::newRow("slider outside 1..15")
+            << Command([](SpriteDocument& d) { d.setColumnSliderPosition(16); }) << 0 << 0
+            << marked;
+        // A load sets the row slider, then the column slider, each refreshing
+        // when it moves, then rebuilds the code once more.
+        QTest::newRow("load, new sizes")
+            << Command([](SpriteDocument& d) { d.loadSpriteFileBytes("0203101010\r\n"); }) << 2 << 3
+            << QStringList{"101", "010"};
+        QTest::newRow("load, same sizes") << Command([](SpriteDocument& d) {
+            d.loadSpriteFileBytes("0808" + std::string(64, '1'));
+        }) << 0 << 1 << QStringList(8, "11111111");
+        QTest::newRow("load, unrecognised height")
+            << Command([](SpriteDocument& d) { d.loadSpriteFileBytes("xx03"); }) << 1 << 2
+            << QStringList(8, "000");
+        QTest::newRow("picture or paste") << Command([](SpriteDocument& d) {
+            d.takeSprite(spriteOf({"1", "0", "1"}));
+        }) << 2 << 3 << QStringList{"1", "0", "1"};
+    }
+
+    void refreshesAsTheCommandsRunThem()
+    {
+        QFETCH(Command, command);
+        QFETCH(int, refreshes);
+        QFETCH(int, codes);
+        QFETCH(QStringList, after);
+        QSignalSpy refreshed(document.get(), &SpriteDocument::sizeRefreshed);
+        QSignalSpy built(document.get(), &SpriteDocument::codeChanged);
+        command(*document);
+        QCOMPARE(refreshed.count(), refreshes);
+        QCOMPARE(built.count(), codes);
+        QCOMPARE(blockOf(document->grid()), after);
+        QCOMPARE(QString::fromStdString(document->codeText()), codeOf(after));
+    }
+
+    void stepsUndoAndRedoWholeStates()
+    {
+        const std::function<void()> steps[] = {
+            [&] { document->moveColumnSlider(5); },
+            [&] { document->Invert(); },
+            [&] { document->transform(SpriteTransform::ShiftLeft); },
+            [&] { document->loadSpriteFileBytes("0203101010\r\n"); },
+            [&] {
+                document->takeSprite(spriteOf({"11", "01"}));
+            },
+            [&] { document->NewSprite(); },
+        };
+        using Shown = std::pair<SpriteState, std::string>;
+        const auto shown = [&] { return Shown{stateOf(document->grid()), document->codeText()}; };
+        QList<Shown> states{shown()};
+        for (const auto& step : steps) {
+            step();
+            states << shown();
+        }
+        for (qsizetype i = states.size() - 2; i >= 0; --i) {
+            document->undo();
+            QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
+        }
+        for (qsizetype i = 1; i < states.size(); ++i) {
+            document->redo();
+            QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
+        }
+        // Nested steps are one; a step that changes nothing is none; no undo
+        // while a step is open.
+        const std::size_t count = document->history().undoCount();
+        document->beginStep();
+        document->clickCell(225);
+        document->moveRowSlider(3);
+        document->undo();
+        document->endStep();
+        QVERIFY(document->grid().rowPosition() == 3 && !document->grid().isClear(225));
+        QCOMPARE(document->history().undoCount(), count + 1);
+        document->NewSprite();
+        document->NewSprite();
+        QCOMPARE(document->history().undoCount(), count + 2);
+    }
+
+    void loadingKeepsTheFileInText2()
+    {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir.filePath("s.spr"), "010210\r\n");
+        QVERIFY(!document->loadSpriteFile(path));
+        QCOMPARE(document->text2(), std::string("010210\r\n"));
+        // A file that cannot be read changes nothing and is no step.
+        const std::size_t count = document->history().undoCount();
+        QVERIFY(document->loadSpriteFile(dir.filePath("missing.spr")));
+        QCOMPARE(document->text2(), std::string("010210\r\n"));
+        QCOMPARE(document->history().undoCount(), count);
+        // Saving builds Text2 from the active block alone.
+        document->takeSprite(spriteOf({"011"}));
+        QCOMPARE(document->buildSpriteFileText(), std::string("0103011"));
+    }
+
+private:
+    std::unique_ptr<SpriteDocument> document;
+};
+
+QTEST_GUILESS_MAIN(SpriteDocumentTest)
+#include "tst_spritedocument.moc"
