@@ -28,11 +28,14 @@ constexpr char Usage[] =
     "Converts Quillox sprites between sprite files (.spr), Z80 code and pictures,\n"
     "and turns pictures and sprite sheets into data for Z80 assemblers.\n"
     "\n"
-    "Each FILE is a sprite file, code text as the editor shows it, or a picture\n"
-    "(PNG or any format Qt reads) of at most 15 x 15 pixels, in which pixels of\n"
-    "exactly white colour are clear and all others set; alpha is ignored unless\n"
-    "--mask is given. The kind is told by the content: a digit first is a sprite\n"
-    "file, a TAB code, else a picture. '-' reads standard input.\n"
+    "Each FILE is a sprite file, code text (the editor's, or .db lines as other\n"
+    "tools write them), or a picture (PNG or any format Qt reads) of at most\n"
+    "15 x 15 pixels. In a picture a pixel is set when it is opaque (alpha at\n"
+    "least 128) and its luminance (299 R + 587 G + 114 B) / 1000 is below 128;\n"
+    "transparent pixels are clear. A larger picture gives the box of its drawn\n"
+    "pixels for --to=code and --to=spr when that box fits in 15 x 15. The kind\n"
+    "is told by the content: a .spr name or a digit first is a sprite file, then\n"
+    "code, else a picture. '-' reads standard input.\n"
     "\n"
     "Output:\n"
     "  --to=code        code as the editor saves it, one .db line per row (default)\n"
@@ -66,6 +69,9 @@ constexpr char Usage[] =
     "                   Example: --tile=8x8 --label=tiles sheet.png\n"
     "  --tiles=N        stop after the first N tiles of each picture:\n"
     "                   --tile=8x8 --tiles=4 sheet.png\n"
+    "  --threshold=N    set the opaque pixels whose luminance is below N (0 to\n"
+    "                   255, default 128); 255 sets every colour but white:\n"
+    "                   --threshold=200 scan.png\n"
     "\n"
     "Byte code (each of these selects --bytes):\n"
     "  --radix=bin|hex|dec  bytes as %10100000 (default), $A0 or 160\n"
@@ -99,9 +105,10 @@ constexpr char Usage[] =
     "  quillox-convert --tile=8x8 --mask --label=tiles -o tiles.inc sheet.png\n"
     "\n"
     "Sprite files must be exact: two size fields 01 to 15, height x width digits\n"
-    "0 or 1, then CR LF, LF or nothing. Code must be TAB .db TAB % lines of one\n"
-    "width. Inputs over 64 KiB (16 MiB with --tile) and files that are not\n"
-    "regular files are refused. On standard output, the sprites before a FILE\n"
+    "0 or 1, then CR LF, LF or nothing. Code that starts with a TAB must be\n"
+    "TAB .db TAB % lines of one width. Sprite files and code over 64 KiB,\n"
+    "pictures over 16 MiB and files that are not regular files are refused. On standard output, "
+    "the sprites before a FILE\n"
     "that fails are already written.\n"
     "\n"
     "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
@@ -128,6 +135,7 @@ struct Options {
     std::vector<std::string> inputs;
     bool help = false;
     bool version = false;
+    bool thresholdGiven = false;
 };
 
 struct UsageError {
@@ -232,6 +240,13 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
     }
     if (name == "--tile")
         return parseTile(options, value);
+    if (name == "--threshold") {
+        if (!parseNumber(value, 0, 255, number))
+            return UsageError{"'" + value + "' is not a threshold from 0 to 255"};
+        options.picture.threshold = static_cast<int>(number);
+        options.thresholdGiven = true;
+        return std::nullopt;
+    }
     if (name == "--tiles") {
         if (!parseNumber(value, 1, 1000000000, number))
             return UsageError{"'" + value + "' is not a number of tiles"};
@@ -324,6 +339,10 @@ std::optional<UsageError> checkOptions(Options& options)
     if (!options.picture.mask)
         options.style.maskOrder = MaskOrder::None;
     options.picture.shades = options.style.shades;
+    if (options.thresholdGiven && options.picture.shades > 2)
+        return UsageError{"--threshold goes with two colours only, not with --shades"};
+    options.picture.cropToDrawn =
+        options.target == Target::Code || options.target == Target::SpriteFile;
     const bool picture = options.target == Target::SpriteFile || options.target == Target::Png;
     if (options.inputs.empty())
         return UsageError{"no input files"};
@@ -350,7 +369,7 @@ bool readFile(const std::string& path, std::size_t limit, std::string& bytes, st
         return false;
     if (bytes.size() <= limit)
         return true;
-    reason = limit == MaxSheetRead ? "it is larger than 16 MiB" : "it is larger than 64 KiB";
+    reason = "it is larger than 16 MiB";
     return false;
 }
 
@@ -430,6 +449,8 @@ public:
     }
 
     std::string reason;
+    // What was made of the input that the user should know, such as a crop.
+    std::string note;
     bool writeFailed = false;
 
 private:
@@ -459,6 +480,10 @@ bool convertBytes(const Options& options, const std::string& path, const std::st
     const InputKind kind = kindOfInput(path, bytes);
     const bool spriteFile = kind == InputKind::SpriteFile;
     if (spriteFile || kind == InputKind::EditorCode || kind == InputKind::Code) {
+        if (bytes.size() > MaxSpriteFileRead) {
+            converter.reason = "it is larger than 64 KiB";
+            return false;
+        }
         const auto grid = spriteFile ? parseSpriteFile(bytes, converter.reason)
                           : kind == InputKind::EditorCode
                               ? parseSpriteCode(bytes, converter.reason)
@@ -472,9 +497,11 @@ bool convertBytes(const Options& options, const std::string& path, const std::st
         return grid && converter.take(pixelsOfSprite(*grid));
     }
     const ImageCodec* codec = loadImageCodec(converter.reason);
+    PictureRequest request = options.picture;
+    request.cropped = [&converter](const std::string& note) { converter.note = note; };
     return codec &&
            codec->tilesOfPicture(
-               bytes, options.picture,
+               bytes, request,
                [&converter](const SpritePixels& tile) { return converter.take(tile); },
                converter.reason) &&
            !converter.writeFailed;
@@ -507,7 +534,7 @@ void convert(const Options& options, const OutputStream& standardOutput,
         return toStream || file->write(piece, writeReason);
     };
     Labeller labeller(options.labelName);
-    const std::size_t limit = options.picture.tileWidth != 0 ? MaxSheetRead : MaxSpriteFileRead;
+    const std::size_t limit = MaxSheetRead;
     std::string bytes;
     for (const std::string& path : options.inputs) {
         InputConverter converter(options, options.label ? labeller.next(path) : "", put);
@@ -518,6 +545,9 @@ void convert(const Options& options, const OutputStream& standardOutput,
                 return reportFailure(run, toStream ? "standard output" : *options.output,
                                      writeReason);
             reportFailure(run, shownName(path), converter.reason);
+        } else if (!converter.note.empty()) {
+            run.standardError +=
+                "quillox-convert: " + shownName(path) + ": " + converter.note + "\n";
         }
     }
     if (file && run.status != 0)
@@ -529,7 +559,8 @@ void convert(const Options& options, const OutputStream& standardOutput,
 } // namespace
 
 ConverterRun runConverter(const std::vector<std::string>& arguments,
-                          const OutputStream& standardOutput, const InputReader& readInput)
+                          const OutputStream& standardOutput, const InputReader& readInput,
+                          bool standardOutputIsTerminal)
 {
     ConverterRun run;
     Options options;
@@ -541,6 +572,10 @@ ConverterRun runConverter(const std::vector<std::string>& arguments,
     }
     if (!error)
         error = checkOptions(options);
+    const bool toStandardOutput = !options.output || *options.output == "-";
+    if (!error && options.target == Target::Png && toStandardOutput && standardOutputIsTerminal)
+        error = UsageError{"a PNG picture is not written to a terminal; "
+                           "give -o FILE or redirect standard output"};
     if (error) {
         run.status = 2;
         run.standardError = "quillox-convert: " + error->message +
@@ -552,9 +587,9 @@ ConverterRun runConverter(const std::vector<std::string>& arguments,
 }
 
 ConverterRun runConverter(const std::vector<std::string>& arguments,
-                          const OutputStream& standardOutput)
+                          const OutputStream& standardOutput, bool standardOutputIsTerminal)
 {
-    return runConverter(arguments, standardOutput, readFile);
+    return runConverter(arguments, standardOutput, readFile, standardOutputIsTerminal);
 }
 
 ConverterRun runConverter(const std::vector<std::string>& arguments)

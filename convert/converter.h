@@ -29,11 +29,14 @@ using OutputStream = std::function<bool(std::string_view)>;
 using InputReader = std::function<bool(const std::string& path, std::size_t limit,
                                        std::string& bytes, std::string& reason)>;
 
-// Output stops at the first input that cannot be converted.
+// Output stops at the first input that cannot be converted. Binary output
+// (a PNG picture) is refused when standard output is a terminal.
 ConverterRun runConverter(const std::vector<std::string>& arguments,
-                          const OutputStream& standardOutput);
+                          const OutputStream& standardOutput,
+                          bool standardOutputIsTerminal = false);
 ConverterRun runConverter(const std::vector<std::string>& arguments,
-                          const OutputStream& standardOutput, const InputReader& readInput);
+                          const OutputStream& standardOutput, const InputReader& readInput,
+                          bool standardOutputIsTerminal = false);
 // Collects standard output in the result.
 ConverterRun runConverter(const std::vector<std::string>& arguments);
 

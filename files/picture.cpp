@@ -21,34 +21,99 @@ std::string sizeText(QSize size)
     return std::to_string(size.width()) + " x " + std::to_string(size.height());
 }
 
+bool fitsSprite(QSize size)
+{
+    return size.width() <= SpriteGrid::Side && size.height() <= SpriteGrid::Side;
+}
+
 // Why a picture of this size cannot give the tiles asked for, or "".
 std::string sizeProblem(QSize size, const PictureRequest& request)
 {
     const std::string picture = "the picture is " + sizeText(size) + " pixels";
-    if (request.tileWidth == 0) {
-        if (size.isEmpty() || size.width() > SpriteGrid::Side || size.height() > SpriteGrid::Side)
-            return picture + "; a sprite is at most 15 x 15";
+    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn;
+    if (size.isEmpty() || (!sheetLimits && !fitsSprite(size)))
+        return picture + "; a sprite is at most 15 x 15";
+    if (size.width() > MaxSheetSide || size.height() > MaxSheetSide)
+        return picture + "; a " + (request.tileWidth != 0 ? "sheet" : "picture") +
+               " is at most 4096 x 4096";
+    if (request.tileWidth == 0)
         return "";
-    }
-    if (size.isEmpty() || size.width() > MaxSheetSide || size.height() > MaxSheetSide)
-        return picture + "; a sheet is at most 4096 x 4096";
     if (size.width() % request.tileWidth != 0 || size.height() % request.tileHeight != 0)
         return picture + ", not a whole number of " +
                sizeText({request.tileWidth, request.tileHeight}) + " tiles";
     return "";
 }
 
+bool isOpaque(QRgb pixel)
+{
+    return qAlpha(pixel) >= 128;
+}
+
 // Grey level from the luminance: 0 white to 3 black; with 3 shades the grey
 // in the middle is dark grey.
 unsigned char greyLevel(QRgb rgb, int shades)
 {
-    const int luminance = (299 * qRed(rgb) + 587 * qGreen(rgb) + 114 * qBlue(rgb)) / 1000;
-    const int darkness = 255 - luminance;
+    const int darkness = 255 - luminance(rgb & 0xFFFFFF);
     const int step = (darkness * (shades - 1) + 127) / 255;
     return static_cast<unsigned char>(shades == 4 ? step : step == 0 ? 0 : step + 1);
 }
 
+bool isTransparent(QRgb pixel, const PictureRequest& request)
+{
+    return request.maskColour ? (pixel & 0xFFFFFF) == *request.maskColour : !isOpaque(pixel);
+}
+
+unsigned char levelOf(QRgb pixel, const PictureRequest& request)
+{
+    if (!isOpaque(pixel))
+        return 0;
+    if (request.shades > 2)
+        return greyLevel(pixel, request.shades);
+    return luminance(pixel & 0xFFFFFF) < request.threshold ? 3 : 0;
+}
+
+// The smallest rectangle that holds every set pixel.
+QRect drawnBox(const QImage& image, const PictureRequest& request)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (levelOf(line[x], request) != 0)
+                box |= QRect(x, y, 1, 1);
+    }
+    return box;
+}
+
+// A picture larger than a sprite becomes the box of its drawn pixels, when
+// that box fits; false with the reason otherwise.
+bool cropToDrawn(QImage& image, const PictureRequest& request, std::string& reason)
+{
+    const QRect box = drawnBox(image, request);
+    const std::string picture = "the picture is " + sizeText(image.size()) + " pixels";
+    if (box.isEmpty()) {
+        reason = picture + " with nothing drawn; a sprite is at most 15 x 15";
+        return false;
+    }
+    if (!fitsSprite(box.size())) {
+        reason = picture + " and its drawn pixels span " + sizeText(box.size()) +
+                 "; a sprite is at most 15 x 15";
+        return false;
+    }
+    image = image.copy(box);
+    if (request.cropped)
+        request.cropped(picture + "; took the " + sizeText(box.size()) + " pixels drawn at " +
+                        std::to_string(box.x()) + "," + std::to_string(box.y()));
+    return true;
+}
+
 } // namespace
+
+int luminance(Rgb rgb)
+{
+    return static_cast<int>(
+        (299 * ((rgb >> 16) & 0xFF) + 587 * ((rgb >> 8) & 0xFF) + 114 * (rgb & 0xFF)) / 1000);
+}
 
 bool tilesOfPicture(const std::string& data, const PictureRequest& request, const TileSink& sink,
                     std::string& reason)
@@ -64,13 +129,16 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
         if (reason = sizeProblem(size, request); !reason.empty())
             return false;
     }
-    reader.setAllocationLimit(request.tileWidth == 0 ? SpriteDecodeLimitMiB : SheetDecodeLimitMiB);
-    const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
+    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn;
+    reader.setAllocationLimit(sheetLimits ? SheetDecodeLimitMiB : SpriteDecodeLimitMiB);
+    QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
         reason = "the picture cannot be decoded: " + reader.errorString().toStdString();
         return false;
     }
     if (reason = sizeProblem(image.size(), request); !reason.empty())
+        return false;
+    if (request.tileWidth == 0 && !fitsSprite(image.size()) && !cropToDrawn(image, request, reason))
         return false;
     const int tileWidth = request.tileWidth == 0 ? image.width() : request.tileWidth;
     const int tileHeight = request.tileWidth == 0 ? image.height() : request.tileHeight;
@@ -86,16 +154,9 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
                 const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(top + y));
                 for (int x = 0; x < tileWidth; ++x) {
                     const QRgb pixel = line[left + x];
-                    const Rgb rgb = pixel & 0xFFFFFF;
                     const int at = tile.at(x, y);
-                    // Without grey levels only the colour decides, as in the
-                    // editor's grid: exactly white is clear.
-                    tile.levels[at] = request.shades > 2 ? greyLevel(pixel, request.shades)
-                                      : rgb == White     ? 0
-                                                         : 3;
-                    tile.transparent[at] =
-                        request.mask &&
-                        (request.maskColour ? rgb == *request.maskColour : qAlpha(pixel) < 128);
+                    tile.levels[at] = levelOf(pixel, request);
+                    tile.transparent[at] = request.mask && isTransparent(pixel, request);
                 }
             }
             if (!sink(tile))

@@ -17,13 +17,19 @@ struct PictureRequest {
     int tileWidth = 0;
     int tileHeight = 0;
     long long maxTiles = -1; // -1: every tile
-    // 2: exactly white is clear and every other colour set; 3 or 4: grey
-    // levels from the luminance.
+    // 2: a pixel is set when it is opaque (alpha at least 128) and its
+    // luminance (299 R + 587 G + 114 B) / 1000 is below `threshold`; 3 or 4:
+    // grey levels from the luminance. Transparent pixels are always clear.
     int shades = 2;
-    // Transparency is read only for masks: alpha below 128, or exactly the
-    // mask colour when one is given.
+    int threshold = 128;
+    // Transparency is marked for masks: alpha below 128, or exactly the mask
+    // colour when one is given.
     bool mask = false;
     std::optional<Rgb> maskColour;
+    // A single picture larger than 15 x 15 gives the box of its set pixels
+    // when that box fits; `cropped` hears what was taken.
+    bool cropToDrawn = false;
+    std::function<void(const std::string& note)> cropped;
 };
 
 // Takes each tile as it is cut; false stops the cutting.
@@ -34,6 +40,9 @@ using TileSink = std::function<bool(const SpritePixels&)>;
 // or do not fit the request.
 bool tilesOfPicture(const std::string& data, const PictureRequest& request, const TileSink& sink,
                     std::string& reason);
+
+// The luminance of a colour, 0 black to 255 white.
+int luminance(Rgb rgb);
 
 // The sprite as a PNG picture, one pixel per cell, black on white.
 std::string pngOfSprite(const SpriteGrid& grid);

@@ -3,22 +3,36 @@
 namespace quillox
 {
 
+namespace
+{
+
+QString filterLabels(const QStringList& parts)
+{
+    QStringList labels;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        labels << parts[i];
+    return labels.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
 QString dialogFilter(const QString& labelAndPattern)
 {
-    const int bar = labelAndPattern.indexOf(QLatin1Char('|'));
-    if (bar < 0)
-        return labelAndPattern;
-    const QString label = labelAndPattern.left(bar);
-    const QString pattern = labelAndPattern.mid(bar + 1);
-    if (label.endsWith(QStringLiteral("(") + pattern + QStringLiteral(")")))
-        return label;
-    return label + QStringLiteral(" (") + pattern + QStringLiteral(")");
+    const QStringList parts = labelAndPattern.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& label = parts[i];
+        const QString& pattern = parts[i + 1];
+        filters << (label.endsWith(QStringLiteral("(") + pattern + QStringLiteral(")"))
+                        ? label
+                        : label + QStringLiteral(" (") + pattern + QStringLiteral(")"));
+    }
+    return filters.isEmpty() ? labelAndPattern : filters.join(QStringLiteral(";;"));
 }
 
 bool hidesFilterPattern(const QString& labelAndPattern)
 {
-    return dialogFilter(labelAndPattern) !=
-           labelAndPattern.left(labelAndPattern.indexOf(QLatin1Char('|')));
+    return dialogFilter(labelAndPattern) != filterLabels(labelAndPattern.split(QLatin1Char('|')));
 }
 
 } // namespace quillox

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QDate>
+#include <QImage>
 #include <QString>
 #include <QTime>
 #include <QUrl>
@@ -19,7 +20,8 @@ enum class MessageButtons { Ok, OkCancel };
 enum class MessageIcon { None, Stop };
 enum class MessageResult { Ok, Cancel };
 
-// What a file dialog shows. The filter is "label|pattern".
+// What a file dialog shows. The filter is "label|pattern", or several such
+// pairs joined by "|".
 struct FileDialogRequest {
     QString title;
     QString filter;
@@ -48,6 +50,8 @@ public:
     virtual void clearClipboard() = 0;
     virtual void setClipboardText(const QString& text) = 0;
     virtual QString clipboardText() = 0;
+    // The picture on the clipboard, as pixel editors copy one; null when none.
+    virtual QImage clipboardImage() = 0;
 
     virtual void openUrl(const QUrl& url) = 0;
 
@@ -64,10 +68,11 @@ public:
     virtual void watchQuitRequests(std::function<void()> onRequest) = 0;
 };
 
-// Turns "label|pattern" into the file dialog filter "label (pattern)".
+// Turns "label|pattern" into the file dialog filter "label (pattern)", and
+// several pairs into filters joined by ";;".
 QString dialogFilter(const QString& labelAndPattern);
-// Whether the dialog shows the filter as its label alone: true unless the
-// label already names its pattern, as "Quillox (*.spr)" does.
+// Whether the dialog shows the filters as their labels alone: true unless the
+// labels already name their patterns, as "Quillox (*.spr)" does.
 bool hidesFilterPattern(const QString& labelAndPattern);
 
 } // namespace quillox

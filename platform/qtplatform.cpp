@@ -92,6 +92,11 @@ QString QtPlatform::clipboardText()
     return QApplication::clipboard()->text();
 }
 
+QImage QtPlatform::clipboardImage()
+{
+    return QApplication::clipboard()->image();
+}
+
 void QtPlatform::openUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);

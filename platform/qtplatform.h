@@ -20,6 +20,7 @@ public:
     void clearClipboard() override;
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
+    QImage clipboardImage() override;
     void openUrl(const QUrl& url) override;
     QTime currentTime() override;
     QDate currentDate() override;

@@ -73,6 +73,11 @@ QString ScriptedPlatform::clipboardText()
     return clipboard;
 }
 
+QImage ScriptedPlatform::clipboardImage()
+{
+    return clipboardPicture;
+}
+
 void ScriptedPlatform::openUrl(const QUrl& url)
 {
     openedUrls.append(url);

@@ -41,8 +41,9 @@ public:
     int printerRequests = 0;
     int clipboardClears = 0;
     QStringList clipboardTexts;
-    // What the clipboard holds now; a test may put text there to paste.
+    // What the clipboard holds now; a test may put text or a picture there to paste.
     QString clipboard;
+    QImage clipboardPicture;
     QList<QUrl> openedUrls;
     // "time" and "date", in the order the clock was read.
     QStringList clockReadings;
@@ -59,6 +60,7 @@ public:
     void clearClipboard() override;
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
+    QImage clipboardImage() override;
     void openUrl(const QUrl& url) override;
     QTime currentTime() override;
     QDate currentDate() override;

@@ -63,12 +63,18 @@ private slots:
         row("code of LF code", "", "\t.db\t%101\n\t.db\t%010", code);
         row("sprite file of code", "--to=spr", code, "0203101010\r\n");
         row("version", "--version", "", "quillox-convert " QUILLOX_VERSION "\n");
-        // Only the colour decides; ICO needs a plugin, found without an application.
-        const QVector<QRgb> pixels{0xFFFEFFFF, 0x00FFFFFF, 0xFFFFFFFF,
-                                   0xFFFFFFFF, 0x00000000, 0xFF000000};
-        for (const auto& [type, format] :
-             {std::pair("PNG", QImage::Format_ARGB32), {"ICO", QImage::Format_RGB32}})
-            row(type, "--to=spr", picture(3, 2, pixels, type, format), "0203100011\r\n");
+        // Opaque pixels darker than the threshold are set: near white and
+        // transparent ones are clear (ICO here has no alpha; it needs a plugin,
+        // found without an application).
+        const QVector<QRgb> pixels{0xFFFAFAFA, 0x00FFFFFF, 0xFF808080,
+                                   0xFF7F7F7F, 0x00000000, 0xFF000000};
+        row("PNG", "--to=spr", picture(3, 2, pixels), "0203000101\r\n");
+        row("ICO", "--to=spr", picture(3, 2, pixels, "ICO", QImage::Format_RGB32),
+            "0203000111\r\n");
+        row("threshold 255: all but white", "--to=spr --threshold=255", picture(3, 2, pixels),
+            "0203101101\r\n");
+        row("threshold 0: nothing", "--bytes --threshold=0", picture(1, 1, {0xFF000000}),
+            "\t.db\t%00000000\r\n");
         // A sheet of three 2 x 1 tiles: set set, clear set, set clear.
         const QByteArray sheet =
             picture(6, 1, {0xFF000000, 0xFF000000, 0xFFFFFFFF, 0xFF000000, 0xFF000000});
@@ -105,6 +111,53 @@ private slots:
                            QStringList{"A.spr", "A.spr"}),
                  "0\n\n_A:\r\n\t.db\t%1\r\n_NZ:\r\n\t.db\t%1\r\n_30_sword_x:\r\n\t.db\t%1\r\n"
                  "_30_sword_x_2:\r\n\t.db\t%1\r\n_A_2:\r\n\t.db\t%1\r\n_A_3:\r\n\t.db\t%1\r\n");
+    }
+
+    // A canvas larger than a sprite gives the box of what is drawn on it, for
+    // the outputs that hold at most 15 x 15; the converter says so.
+    void largePictures_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("output");
+        QVector<QRgb> canvas(16 * 16, 0x00000000);
+        canvas[16 * 2 + 3] = canvas[16 * 4 + 5] = 0xFF000000;
+        const QByteArray margin = picture(16, 16, canvas);
+        const QByteArray note = "quillox-convert: in: the picture is 16 x 16 pixels; "
+                                "took the 3 x 3 pixels drawn at 3,2\n";
+        row("16 x 16 to a sprite file", "--to=spr", margin, "0\n" + note + "\n0303100000001\r\n");
+        row("16 x 16 to code", "", margin,
+            "0\n" + note + "\n\t.db\t%100\r\n\t.db\t%000\r\n\t.db\t%001\r\n");
+        canvas[0] = canvas[255] = 0xFF000000;
+        row("drawn box too large", "--to=spr", picture(16, 16, canvas),
+            "1\nquillox-convert: in: the picture is 16 x 16 pixels and its drawn pixels span "
+            "16 x 16; a sprite is at most 15 x 15\n\n");
+        row("byte code keeps the limit", "--bytes", margin,
+            "1\nquillox-convert: in: the picture is 16 x 16 pixels; a sprite is at most 15 x "
+            "15\n\n");
+        // A picture over 64 KiB is read whole.
+        QImage noise(200, 200, QImage::Format_ARGB32);
+        QRandomGenerator random(7);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 200; ++x)
+                noise.setPixel(x, y, 0xFF808080 | random.bounded(0x7F7F7F));
+        noise.setPixel(100, 100, 0xFF000000);
+        QBuffer large;
+        large.open(QIODevice::WriteOnly);
+        noise.save(&large, "PNG");
+        QVERIFY(large.size() > 64 * 1024);
+        row("picture over 64 KiB", "--to=spr", large.data(),
+            "0\nquillox-convert: in: the picture is 200 x 200 pixels; took the 1 x 1 pixels "
+            "drawn at 100,100\n\n01011\r\n");
+    }
+
+    void largePictures()
+    {
+        QFETCH(QString, options);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, output);
+        writeFile("in", input);
+        QCOMPARE(converted(options.split(' ', Qt::SkipEmptyParts) << "in"), output);
     }
 
     // Every size of sprite comes back the same through a picture and code.
@@ -245,7 +298,8 @@ private slots:
             "--tile=8x0 a|--tile=8 a|--tile=8x8 --tiles=0 a|--tiles=3 a|"
             "--radix=oct a|--directive=.dw a|--mask-order=sideways a|"
             "--mask-polarity=xor a|--mask-colour=FF00F a|--to=code --mask a|"
-            "--shades=4 --to=png a|--tile=8x8 --to=spr a|--equ a|--label-suffix=-x a";
+            "--shades=4 --to=png a|--tile=8x8 --to=spr a|--equ a|--label-suffix=-x a|"
+            "--threshold=256 a|--threshold=-1 a|--threshold=128 --shades=4 a";
         for (const QString& arguments : lines.split('|')) {
             const QByteArray run = converted(arguments.split(' ', Qt::SkipEmptyParts));
             QVERIFY2(run.startsWith("2\n") &&

@@ -32,12 +32,17 @@ static QByteArray spriteBytes(const QImage& image, const Options& options)
     const bool andMask = options.value("--mask-polarity") != "or";
     // A pixel's grey level, 0 white to 3 black, or 4 when it is transparent.
     const QRgb maskColour = options.value("--mask-colour").toUInt(nullptr, 16);
+    // Transparent pixels are clear; with two colours the two darker greys
+    // (luminance below 128) are set.
     const auto level = [&](int x, int y) {
         const QRgb rgb = image.pixel(x, y) & 0xFFFFFF;
-        if (!order.isEmpty() && (byColour ? rgb == maskColour : qAlpha(image.pixel(x, y)) < 128))
+        const bool opaque = qAlpha(image.pixel(x, y)) >= 128;
+        if (!order.isEmpty() && (byColour ? rgb == maskColour : !opaque))
             return 4;
         const int grey = int(std::find(std::begin(Greys), std::end(Greys), rgb) - Greys);
-        return shades == 2 ? (grey == 0 ? 0 : 3) : shades == 3 && grey == 1 ? 2 : grey;
+        if (!opaque)
+            return 0;
+        return shades == 2 ? (grey >= 2 ? 3 : 0) : shades == 3 && grey == 1 ? 2 : grey;
     };
     // A row's bytes, bit 7 first, set where the pixel's level is in `levels`
     // (bit N for level N), then padding; the editor's code is one number.
