@@ -4,14 +4,15 @@
 #include "app/exitlog.h"
 #include "app/module1.h"
 #include "app/picturebox.h"
-#include "platform/platform.h"
 #include "editor/twips.h"
+#include "platform/platform.h"
 
 #include <QEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <functional>
 
@@ -116,6 +117,9 @@ AboutWindow::AboutWindow(Platform& platform)
     thanks->setObjectName(QStringLiteral("Command1"));
     thanks->setGeometry(twipRect(3480, 2280, 735, 375));
     connect(thanks, &QPushButton::clicked, this, &QWidget::hide);
+    // Esc leaves as Thanks does: hidden, not closed, so the window keeps its state.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, thanks,
+            &QPushButton::click);
     setTabOrder(thanks, clear);
     thanks->setFocus();
 

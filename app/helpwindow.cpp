@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace quillox
 {
@@ -45,6 +46,8 @@ HelpWindow::HelpWindow()
     close->setObjectName(QStringLiteral("Command1"));
     close->setGeometry(twipRect(5865, 4755, 975, 315));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    // Esc leaves as Close does: hidden, not closed, so the tutorial keeps its place.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, close, &QPushButton::click);
 }
 
 } // namespace quillox

@@ -1,14 +1,14 @@
 #include "app/aboutwindow.h"
 #include "app/applicationshell.h"
 #include "app/commandline.h"
-#include "tests/support/controlplaces.h"
 #include "app/exitlog.h"
 #include "app/helpwindow.h"
-#include "editor/mainwindow.h"
 #include "app/module1.h"
+#include "app/splashwindow.h"
+#include "editor/mainwindow.h"
 #include "platform/qtplatform.h"
 #include "platform/scriptedplatform.h"
-#include "app/splashwindow.h"
+#include "tests/support/controlplaces.h"
 #include "tests/support/testfiles.h"
 
 #include <QtWidgets>
@@ -282,6 +282,51 @@ private slots:
         openSecondaryWindows();
         QVERIFY(shell_->aboutWindow()->isVisible() && shell_->helpWindow()->isVisible());
         QCOMPARE(platform_->endRequests, 0);
+    }
+
+    void escapeDoesWhatTheButtonDoes_data()
+    {
+        QTest::addColumn<bool>("inAbout");
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("About, on Thanks") << true << "Command1";
+        QTest::newRow("About, on Clear quillox.ini") << true << "Command2";
+        QTest::newRow("help, in the tutorial") << false << "Text1";
+        QTest::newRow("help, on Close") << false << "Command1";
+    }
+
+    void escapeDoesWhatTheButtonDoes()
+    {
+        QFETCH(bool, inAbout);
+        QFETCH(QString, focused);
+        writeFile(platform_->logPath, "earlier");
+        openSecondaryWindows();
+        const auto window = [this, inAbout]() -> QWidget* {
+            if (inAbout)
+                return shell_->aboutWindow();
+            return shell_->helpWindow();
+        };
+        QPointer<QWidget> pressed = window();
+        QPointer<QWidget> other =
+            inAbout ? static_cast<QWidget*>(shell_->helpWindow()) : shell_->aboutWindow();
+        auto* tutorial = shell_->helpWindow()->findChild<QPlainTextEdit*>("Text1");
+        QTextCursor cursor = tutorial->textCursor();
+        cursor.setPosition(40);
+        tutorial->setTextCursor(cursor);
+        pressed->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(pressed));
+        auto* child = pressed->findChild<QWidget*>(focused);
+        child->setFocus();
+        QTest::keyClick(child, Qt::Key_Escape);
+        QVERIFY(!pressed->isVisible() && other->isVisible());
+        // Hidden, not closed: shown again it is the same window as it was.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        openSecondaryWindows();
+        QCOMPARE(window(), pressed.data());
+        QVERIFY(pressed->isVisible());
+        QCOMPARE(tutorial->textCursor().position(), 40);
+        // Esc is never Clear quillox.ini.
+        QCOMPARE(contents(platform_->logPath), "earlier");
+        QVERIFY(platform_->messages.isEmpty());
     }
 
     void aboutWindow()
