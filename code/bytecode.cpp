@@ -18,7 +18,8 @@ void appendByte(std::string& out, unsigned char byte, ByteRadix radix)
             out += (byte >> bit) & 1 ? '1' : '0';
         break;
     case ByteRadix::Hex:
-        out += '$';
+    case ByteRadix::HexC:
+        out += radix == ByteRadix::Hex ? "$" : "0x";
         out += digits[byte >> 4];
         out += digits[byte & 0xF];
         break;
@@ -106,19 +107,11 @@ void appendSizeConstants(std::string& out, const std::string& name, int width, i
     out += name + "_WIDTH" + equ + std::to_string((width + 7) / 8) + "\r\n";
 }
 
-std::string spriteByteCode(const SpriteGrid& grid, ByteRadix radix)
+std::string spriteByteCode(const SpriteGrid& grid, const ByteStyle& style)
 {
-    ByteStyle style;
-    style.radix = radix;
     std::string code;
     appendByteCode(code, pixelsOfSprite(grid), style, "");
-    code.resize(code.size() - 2);
     return code;
-}
-
-std::string spriteByteCode(const SpriteGrid& grid)
-{
-    return spriteByteCode(grid, ByteRadix::Binary);
 }
 
 } // namespace quillox

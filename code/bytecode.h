@@ -8,7 +8,8 @@
 namespace quillox
 {
 
-enum class ByteRadix { Binary, Hex, Decimal };
+// "%10100000", "$A0", "0xA0" (as SDCC's sdasz80 takes hex) or "160".
+enum class ByteRadix { Binary, Hex, HexC, Decimal };
 enum class MaskOrder { None, Before, After, Interleaved };
 enum class MaskPolarity { And, Or };
 
@@ -38,11 +39,9 @@ void appendByteCode(std::string& out, const SpritePixels& pixels, const ByteStyl
 void appendSizeConstants(std::string& out, const std::string& name, int width, int height,
                          const std::string& directive);
 
-// Binary rows as an assembler reads the picture, the first line of each
-// appendByteCode sprite without a label: CR LF between lines, nothing after
-// the last.
-std::string spriteByteCode(const SpriteGrid& grid);
-// The same with the bytes written as "%10100000", "$A0" or "160".
-std::string spriteByteCode(const SpriteGrid& grid, ByteRadix radix);
+// The active block's rows as an assembler reads them, as appendByteCode
+// writes a sprite without a label: every line ends with CR LF, so that a
+// line pasted after them starts on its own.
+std::string spriteByteCode(const SpriteGrid& grid, const ByteStyle& style = {});
 
 } // namespace quillox

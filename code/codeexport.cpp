@@ -1,7 +1,9 @@
 #include "code/codeexport.h"
 
-#include "platform/filewrite.h"
+#include "code/bytecode.h"
+#include "code/labels.h"
 #include "code/spritecode.h"
+#include "platform/filewrite.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -32,6 +34,20 @@ bool writeCodeFile(const QString& path, const QString& codeText, QString& reason
     return false;
 }
 
+namespace
+{
+
+// The code save's two boxes: the path and the reason, then the error number.
+void reportSaveFailure(Platform& platform, const QString& path, const QString& reason, int code)
+{
+    platform.messageBox(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason),
+                        ApplicationTitle, MessageButtons::Ok, MessageIcon::None);
+    platform.messageBox(QString::number(code), ApplicationTitle, MessageButtons::Ok,
+                        MessageIcon::None);
+}
+
+} // namespace
+
 void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeText)
 {
     box = codeSaveDialog();
@@ -41,12 +57,25 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
     box.fileName = *path;
     QString reason;
     int code = 0;
-    if (writeCodeFile(*path, codeText, reason, code))
+    if (!writeCodeFile(*path, codeText, reason, code))
+        reportSaveFailure(platform, *path, reason, code);
+}
+
+void SaveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
+                        const ByteStyle& style)
+{
+    if (dialog.title.isEmpty())
+        dialog = {QStringLiteral("Save Assembler Bytes"), QStringLiteral("Z80-filez|*.z80"),
+                  QStringLiteral("z80"), QStringLiteral("sprite.z80")};
+    const std::optional<QString> path = platform.saveFileName(dialog);
+    if (!path)
         return;
-    platform.messageBox(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(*path), reason),
-                        ApplicationTitle, MessageButtons::Ok, MessageIcon::None);
-    platform.messageBox(QString::number(code), ApplicationTitle, MessageButtons::Ok,
-                        MessageIcon::None);
+    dialog.fileName = *path;
+    std::string bytes;
+    appendByteCode(bytes, pixelsOfSprite(grid), style, labelForFile(path->toStdString()));
+    WriteFailure failure;
+    if (!writeWholeFile(*path, QByteArray::fromStdString(bytes), failure))
+        reportSaveFailure(platform, *path, failure.reason, failure.code);
 }
 
 namespace

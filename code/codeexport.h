@@ -1,5 +1,7 @@
 #pragma once
 
+#include "code/bytecode.h"
+#include "editor/spritegrid.h"
 #include "platform/platform.h"
 
 #include <functional>
@@ -19,6 +21,12 @@ FileDialogRequest codeSaveDialog();
 // system's reason, then its error number, and leaves an existing file as it
 // was.
 void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeText);
+
+// Saves the sprite's rows as assembler bytes in `style`, under a label made
+// from the chosen file's name, as a .z80 file chosen in `dialog` (which keeps
+// its choice for the next save); a failure is reported as the code save's is.
+void SaveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
+                        const ByteStyle& style);
 
 // Writes the .z80 file atomically. On failure returns false with the reason
 // and the error number.

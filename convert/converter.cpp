@@ -114,9 +114,6 @@ constexpr char Usage[] =
     "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
     "2 wrong usage.\n";
 
-// A sheet may be far larger than a sprite file.
-constexpr std::size_t MaxSheetRead = 16 * 1024 * 1024;
-
 enum class Target { Code, Bytes, SpriteFile, Png };
 
 struct Options {
@@ -534,7 +531,7 @@ void convert(const Options& options, const OutputStream& standardOutput,
         return toStream || file->write(piece, writeReason);
     };
     Labeller labeller(options.labelName);
-    const std::size_t limit = MaxSheetRead;
+    const std::size_t limit = MaxPictureRead;
     std::string bytes;
     for (const std::string& path : options.inputs) {
         InputConverter converter(options, options.label ? labeller.next(path) : "", put);

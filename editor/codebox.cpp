@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QTextBlock>
@@ -122,6 +123,15 @@ void CodeBox::contextMenuEvent(QContextMenuEvent* event)
 }
 
 // A copied selection has the code's own CR LF line ends.
+void CodeBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Paste)) {
+        emit pasteRequested();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
 QMimeData* CodeBox::createMimeDataFromSelection() const
 {
     QString text = textCursor().selectedText();

@@ -30,9 +30,14 @@ public:
     // The context menu as the box shows it; the caller owns it.
     QMenu* createContextMenu();
 
+signals:
+    // The paste key was pressed: the box never takes text, but the sprite may.
+    void pasteRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
 
 private:

@@ -10,6 +10,7 @@
 #include "editor/twips.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -176,7 +177,7 @@ void MainWindow::createEditActions()
         {"flipVertical", tr("Flip &Vertical"), SpriteTransform::FlipVertical},
         {"rotate", tr("R&otate 90\u00B0"), SpriteTransform::RotateClockwise},
         {"shiftLeft", tr("Shift &Left"), SpriteTransform::ShiftLeft},
-        {"shiftRight", tr("Shift &Right"), SpriteTransform::ShiftRight},
+        {"shiftRight", tr("Shift R&ight"), SpriteTransform::ShiftRight},
         {"shiftUp", tr("Shift U&p"), SpriteTransform::ShiftUp},
         {"shiftDown", tr("Shift &Down"), SpriteTransform::ShiftDown},
     };
@@ -190,15 +191,15 @@ void MainWindow::createEditActions()
         }
     }
     gridMenu_->addSeparator();
-    pasteAction_ = action("pasteCode", tr("&Paste Code"), {Qt::CTRL | Qt::Key_V},
+    pasteAction_ = action("pasteCode", tr("P&aste Code"), {Qt::CTRL | Qt::Key_V},
                           [this] { intake_.pasteCode(); });
     pasteAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    gridMenu_->addAction(pasteAction_);
-
-    copyAssemblerBytesAction_ = action("copyAssemblerBytes", tr("Copy as Assembler Bytes"), {},
-                                       [this] { copyCodeAsBytes(false); });
-    copyHexBytesAction_ =
-        action("copyHexBytes", tr("Copy as Hex Bytes"), {}, [this] { copyCodeAsBytes(true); });
+    QAction* openPictureOrCode =
+        action("openPictureOrCode", tr("Open Pi&cture or Code..."),
+               {Qt::CTRL | Qt::SHIFT | Qt::Key_O}, [this] { openPictureOrCodeFile(); });
+    addAction(openPictureOrCode);
+    gridMenu_->addActions({pasteAction_, openPictureOrCode});
+    createCodeMenuActions();
 
     // Shortcuts people expect, which the menus do not show.
     const std::pair<QKeySequence, QAction*> shortcuts[] = {
@@ -208,6 +209,69 @@ void MainWindow::createEditActions()
     };
     for (const auto& [keys, command] : shortcuts)
         connect(new QShortcut(keys, this), &QShortcut::activated, command, &QAction::trigger);
+}
+
+// The code box's menu: byte copies and a byte save in the directive and radix
+// chosen there, kept while the program runs.
+void MainWindow::createCodeMenuActions()
+{
+    auto action = [this](const char* name, const QString& text, auto run) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, run);
+        codeMenuActions_ << a;
+        return a;
+    };
+    action("copyAssemblerBytes", tr("Copy as Assembler &Bytes"),
+           [this] { copyCodeAsBytes(false); });
+    action("copyHexBytes", tr("Copy as &Hex Bytes"), [this] { copyCodeAsBytes(true); });
+    action("saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."),
+           [this] { SaveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); });
+
+    auto* styles = new QMenu(tr("&Directive and Radix"), this);
+    styles->setObjectName(QStringLiteral("byteStyleMenu"));
+    codeMenuActions_ << styles->menuAction();
+    auto choice = [this, styles](QActionGroup* group, const char* name, const QString& text,
+                                 bool chosen, auto choose) {
+        QAction* a = styles->addAction(text, this, choose);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setCheckable(true);
+        a->setChecked(chosen);
+        group->addAction(a);
+    };
+    auto* directives = new QActionGroup(this);
+    for (const char* directive : {".db", "db", "defb", ".byte"})
+        choice(directives, directive, QString::fromLatin1(directive),
+               byteStyle_.directive == directive,
+               [this, directive] { byteStyle_.directive = directive; });
+    styles->addSeparator();
+    auto* radixes = new QActionGroup(this);
+    const struct {
+        const char* name;
+        QString text;
+        ByteRadix radix;
+    } radixChoices[] = {
+        {"binary", tr("%10100000 (binary)"), ByteRadix::Binary},
+        {"hex", tr("$A0 (hex)"), ByteRadix::Hex},
+        {"hexC", tr("0xA0 (hex for sdasz80)"), ByteRadix::HexC},
+        {"decimal", tr("160 (decimal)"), ByteRadix::Decimal},
+    };
+    for (const auto& entry : radixChoices)
+        choice(radixes, entry.name, entry.text, byteStyle_.radix == entry.radix,
+               [this, radix = entry.radix] { byteStyle_.radix = radix; });
+}
+
+void MainWindow::openPictureOrCodeFile()
+{
+    // A dialog of its own: its file never becomes the sprite save's proposal.
+    pictureDialog_.title = tr("Open Picture or Code");
+    pictureDialog_.filter = QStringLiteral(
+        "Pictures and code|*.png *.bmp *.gif *.jpg *.jpeg *.ico *.pbm *.pgm *.ppm *.xbm *.xpm "
+        "*.z80 *.asm *.inc *.s *.txt|All files|*");
+    if (const std::optional<QString> path = platform_.openFileName(pictureDialog_)) {
+        pictureDialog_.fileName = *path;
+        intake_.openFile(*path, SpriteIntake::SharedDialog::Untouched);
+    }
 }
 
 void MainWindow::createMenus()
@@ -314,7 +378,8 @@ void MainWindow::createCodeFrame(QWidget* client)
     source_->setObjectName(QStringLiteral("source"));
     source_->setAccessibleName(tr("Sprite code"));
     place(source_, twipRect(4560, 480, 3135, 3135), codeFrame->pos());
-    source_->setExtraMenuActions({copyAssemblerBytesAction_, copyHexBytesAction_});
+    source_->setExtraMenuActions(codeMenuActions_);
+    connect(source_, &CodeBox::pasteRequested, pasteAction_, &QAction::trigger);
 
     createButton(codeFrame, "Command6", QStringLiteral("&Print"), twipRect(4680, 3720, 615, 495),
                  printAction_, QStringLiteral("Print the code."));
@@ -422,6 +487,8 @@ void MainWindow::OpenSprite()
         reportProblem(
             platform_,
             QStringLiteral("The sprite file \"%1\" could not be opened:\n%2").arg(*name, *failure));
+    else
+        reportUnappliedSizes(platform_, *name, document_.text2());
 }
 
 void MainWindow::openFile(const QString& path)
@@ -431,8 +498,10 @@ void MainWindow::openFile(const QString& path)
 
 void MainWindow::copyCodeAsBytes(bool hex)
 {
-    const std::string text =
-        spriteByteCode(document_.grid(), hex ? ByteRadix::Hex : ByteRadix::Binary);
+    ByteStyle style = byteStyle_;
+    if (hex && style.radix != ByteRadix::HexC)
+        style.radix = ByteRadix::Hex;
+    const std::string text = spriteByteCode(document_.grid(), style);
     platform_.clearClipboard();
     platform_.setClipboardText(QString::fromStdString(text));
 }

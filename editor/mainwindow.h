@@ -1,5 +1,6 @@
 #pragma once
 
+#include "code/bytecode.h"
 #include "editor/spritedocument.h"
 #include "editor/spriteintake.h"
 #include "platform/platform.h"
@@ -66,6 +67,8 @@ protected:
 private:
     void createActions();
     void createEditActions();
+    void createCodeMenuActions();
+    void openPictureOrCodeFile();
     void createMenus();
     void createGridArea(QWidget* client);
     void createCodeFrame(QWidget* client);
@@ -85,6 +88,9 @@ private:
     SpriteDocument document_;
     FileDialogRequest commonDialog1_;
     FileDialogRequest box_;
+    FileDialogRequest bytesDialog_;
+    FileDialogRequest pictureDialog_;
+    ByteStyle byteStyle_;
     SpriteIntake intake_;
     bool ending_ = false;
     bool centred_ = false;
@@ -110,8 +116,7 @@ private:
     QAction* newAction_ = nullptr;
     QAction* saveCodeAction_ = nullptr;
     QAction* copyAction_ = nullptr;
-    QAction* copyAssemblerBytesAction_ = nullptr;
-    QAction* copyHexBytesAction_ = nullptr;
+    QList<QAction*> codeMenuActions_;
 
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;

@@ -9,8 +9,12 @@
 #include "files/spritefile.h"
 #include "files/vorrel.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QMimeData>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace quillox
 {
@@ -31,11 +35,11 @@ SpriteIntake::SpriteIntake(Platform& platform, SpriteDocument& document,
 {
 }
 
-void SpriteIntake::openFile(const QString& path)
+void SpriteIntake::openFile(const QString& path, SharedDialog sharedDialog)
 {
     std::string bytes;
     if (const std::optional<QString> failure =
-            vorrel::readFilePrefix(path, MaxSpriteFileRead, bytes)) {
+            vorrel::readFilePrefix(path, MaxPictureRead, bytes)) {
         reportProblem(
             platform_,
             QStringLiteral("The sprite file \"%1\" could not be opened:\n%2").arg(path, *failure));
@@ -44,8 +48,12 @@ void SpriteIntake::openFile(const QString& path)
     std::string reason;
     switch (kindOfInput(path.toStdString(), bytes)) {
     case InputKind::SpriteFile:
-        sharedDialog_.fileName = path;
+        if (sharedDialog == SharedDialog::Remember)
+            sharedDialog_.fileName = path;
+        // The sprite file's reader takes as much as a sprite file read does.
+        bytes.resize(std::min(bytes.size(), MaxSpriteFileRead));
         document_.loadSpriteFileBytes(std::move(bytes));
+        reportUnappliedSizes(platform_, path, document_.text2());
         return;
     case InputKind::EditorCode:
     case InputKind::Code:
@@ -59,15 +67,7 @@ void SpriteIntake::openFile(const QString& path)
     case InputKind::Picture:
         break;
     }
-    // One sprite, exactly white is clear, as the converter reads it by default.
-    std::optional<SpriteGrid> sprite;
-    const auto takeSprite = [&sprite](const SpritePixels& pixels) {
-        sprite = spriteOfPixels(pixels);
-        return true;
-    };
-    if (tilesOfPicture(bytes, PictureRequest(), takeSprite, reason) && sprite)
-        document_.takeSprite(*sprite);
-    else
+    if (!takePicture(bytes, reason))
         reportProblem(platform_, QStringLiteral("The picture \"%1\" could not be opened:\n%2")
                                      .arg(path, reasonText(reason)));
 }
@@ -79,13 +79,43 @@ void SpriteIntake::pasteCode()
     std::optional<SpriteGrid> sprite;
     if (static_cast<std::size_t>(text.size()) <= MaxSpriteFileRead)
         sprite = readSpriteCodeText(text.toStdString(), reason);
-    if (!sprite) {
-        reportProblem(
-            platform_,
-            QStringLiteral("The clipboard holds no sprite code: %1.").arg(reasonText(reason)));
+    if (sprite) {
+        document_.takeSprite(*sprite);
         return;
     }
+    // Text that reads as code wins; else a picture, as pixel editors copy one.
+    if (const QImage image = platform_.clipboardImage(); !image.isNull()) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        std::string pictureReason;
+        if (!takePicture(png.toStdString(), pictureReason))
+            reportProblem(platform_,
+                          QStringLiteral("The clipboard's picture could not be read: %1.")
+                              .arg(reasonText(pictureReason)));
+        return;
+    }
+    reportProblem(
+        platform_,
+        QStringLiteral("The clipboard holds no sprite code: %1.").arg(reasonText(reason)));
+}
+
+// One sprite, as the converter reads a picture for code: a larger canvas
+// gives the box of what is drawn on it.
+bool SpriteIntake::takePicture(const std::string& bytes, std::string& reason)
+{
+    PictureRequest request;
+    request.cropToDrawn = true;
+    std::optional<SpriteGrid> sprite;
+    const auto takeSprite = [&sprite](const SpritePixels& pixels) {
+        sprite = spriteOfPixels(pixels);
+        return true;
+    };
+    if (!tilesOfPicture(bytes, request, takeSprite, reason) || !sprite)
+        return false;
     document_.takeSprite(*sprite);
+    return true;
 }
 
 std::optional<QString> SpriteIntake::droppedFile(const QMimeData& data)

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <optional>
+#include <string>
 
 class QMimeData;
 
@@ -22,13 +23,18 @@ public:
     // if it had been opened there.
     SpriteIntake(Platform& platform, SpriteDocument& document, FileDialogRequest& sharedDialog);
 
-    void openFile(const QString& path);
+    // Whether a sprite file opened becomes the shared dialog's file name.
+    enum class SharedDialog { Remember, Untouched };
+
+    void openFile(const QString& path, SharedDialog sharedDialog = SharedDialog::Remember);
     void pasteCode();
 
     // The one local file a drag carries, if it carries exactly one.
     static std::optional<QString> droppedFile(const QMimeData& data);
 
 private:
+    bool takePicture(const std::string& bytes, std::string& reason);
+
     Platform& platform_;
     SpriteDocument& document_;
     FileDialogRequest& sharedDialog_;

@@ -3,12 +3,17 @@
 #include "editor/spritegrid.h"
 #include "editor/spritepixels.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace quillox
 {
+
+// A picture, or a sheet of them, is read up to this size; sprite files and
+// code up to MaxSpriteFileRead.
+constexpr std::size_t MaxPictureRead = 16 * 1024 * 1024;
 
 // What to make of a picture. Without a tile size the whole picture is one
 // sprite of at most 15 x 15 pixels; with one, a sheet cut into tiles left to

@@ -57,6 +57,24 @@ int spriteSizeField(std::string_view text, std::size_t offset)
     return 0;
 }
 
+std::string unappliedSizes(std::string_view text)
+{
+    const bool height = spriteSizeField(text, 0) != 0;
+    const bool width = spriteSizeField(text, 2) != 0;
+    const auto field = [text](const char* name, std::size_t offset) {
+        return std::string("its ") + name + " field \"" +
+               std::string(text.substr(std::min(offset, text.size()), 2)) + "\"";
+    };
+    if (height && width)
+        return "";
+    if (height)
+        return field("width", 2) + " is not 01 to 15; only the height was applied";
+    if (width)
+        return field("height", 0) + " is not 01 to 15; only the width was applied";
+    return field("height", 0) + " and " + field("width", 2).substr(4) +
+           " are not 01 to 15; neither size nor any cell was applied";
+}
+
 SpriteFileContent readSpriteFile(std::string_view text)
 {
     SpriteFileContent content;

@@ -38,6 +38,11 @@ struct SpriteFileContent {
 
 SpriteFileContent readSpriteFile(std::string_view text);
 
+// What a load of `text` could not apply when a size field is not 01 to 15,
+// such as: its height field "xx" is not 01 to 15; only the width was applied.
+// Empty when both fields are sizes.
+std::string unappliedSizes(std::string_view text);
+
 // The strict reader: "01".."15" twice, height * width digits 0 or 1, then
 // CR LF, a bare LF or nothing. Anything else is refused with a reason.
 std::optional<SpriteGrid> parseSpriteFile(std::string_view bytes, std::string& reason);

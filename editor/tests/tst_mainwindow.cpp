@@ -1,8 +1,8 @@
 #include "editor/codebox.h"
-#include "tests/support/controlplaces.h"
 #include "editor/gridview.h"
 #include "editor/mainwindow.h"
 #include "platform/scriptedplatform.h"
+#include "tests/support/controlplaces.h"
 #include "tests/support/spritepatterns.h"
 #include "tests/support/testfiles.h"
 
@@ -309,14 +309,20 @@ private slots:
         platform->fileAnswers.push_back(writeFile(dir.filePath("a.spr"), "0203101010\r\n"));
         platform->clipboard = QStringLiteral(".db $A0\n.db $0F");
         const std::function<void()> steps[] = {
-            [&] { window->document().clickCell(225); }, [&] { slider("Slider1")->setValue(5); },
-            [&] { window->document().Invert(); },       [&] { window->document().transform(SpriteTransform::ShiftLeft); },
-            [&] { window->document().FillBlack(); },    [&] { window->document().ClearSprite(); },
-            [&] { window->OpenSprite(); },   [&] { child<QAction>("pasteCode")->trigger(); },
+            [&] { window->document().clickCell(225); },
+            [&] { slider("Slider1")->setValue(5); },
+            [&] { window->document().Invert(); },
+            [&] { window->document().transform(SpriteTransform::ShiftLeft); },
+            [&] { window->document().FillBlack(); },
+            [&] { window->document().ClearSprite(); },
+            [&] { window->OpenSprite(); },
+            [&] { child<QAction>("pasteCode")->trigger(); },
             [&] { window->document().NewSprite(); },
         };
         using Shown = std::tuple<SpriteState, QString, QString>;
-        const auto shown = [&] { return Shown{stateOf(window->document().grid()), label(), code()}; };
+        const auto shown = [&] {
+            return Shown{stateOf(window->document().grid()), label(), code()};
+        };
         QList<Shown> states{shown()};
         for (const auto& step : steps) {
             step();
@@ -353,13 +359,28 @@ private slots:
         auto* box = child<CodeBox>("source");
         std::unique_ptr<QMenu> menu(box->createContextMenu());
         const QList<QAction*> items = menu->actions();
-        QVERIFY(items.contains(action("copyAssemblerBytes")) &&
-                items.contains(action("copyHexBytes")));
-        action("copyAssemblerBytes")->trigger();
+        for (const char* name : {"copyAssemblerBytes", "copyHexBytes", "saveAssemblerBytes"})
+            QVERIFY(items.contains(action(name)));
+        QVERIFY(items.contains(child<QMenu>("byteStyleMenu")->menuAction()));
+        // The copies end with one CR LF and follow the directive and radix
+        // chosen, as the byte save does, under a label from its file's name.
+        QTemporaryDir dir;
+        platform->fileAnswers.push_back(dir.filePath("end.z80"));
+        for (const char* choice : {"", "defb", "hexC", ".byte", "decimal"}) {
+            if (*choice)
+                action(choice)->trigger();
+            action("copyAssemblerBytes")->trigger();
+        }
         action("copyHexBytes")->trigger();
+        action("saveAssemblerBytes")->trigger();
         QCOMPARE(platform->clipboardTexts,
-                 QStringList({"\t.db\t%10100000,%00010000\r\n\t.db\t%00000000,%00000000",
-                              "\t.db\t$A0,$10\r\n\t.db\t$00,$00"}));
+                 QStringList({"\t.db\t%10100000,%00010000\r\n\t.db\t%00000000,%00000000\r\n",
+                              "\tdefb\t%10100000,%00010000\r\n\tdefb\t%00000000,%00000000\r\n",
+                              "\tdefb\t0xA0,0x10\r\n\tdefb\t0x00,0x00\r\n",
+                              "\t.byte\t0xA0,0x10\r\n\t.byte\t0x00,0x00\r\n",
+                              "\t.byte\t160,16\r\n\t.byte\t0,0\r\n",
+                              "\t.byte\t$A0,$10\r\n\t.byte\t$00,$00\r\n"}));
+        QCOMPARE(contents(dir.filePath("end.z80")), "_end:\r\n\t.byte\t160,16\r\n\t.byte\t0,0\r\n");
         // A selection copies as the code box holds it, with CR LF.
         box->selectAll();
         box->copy();
@@ -369,7 +390,16 @@ private slots:
             texts += (a->isSeparator() ? "-" : a->text().remove('&')) + "|";
         QCOMPARE(texts,
                  QStringLiteral("Undo|Redo|-|Flip Horizontal|Flip Vertical|Rotate 90\u00B0|-|"
-                                "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"));
+                                "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"
+                                "Open Picture or Code...|"));
+        // Within each menu Quillox adds, no two items share an access key.
+        for (QMenu* added : {child<QMenu>("gridMenu"), child<QMenu>("byteStyleMenu")}) {
+            QStringList keys;
+            for (QAction* a : added->actions())
+                if (const int amp = a->text().indexOf('&'); amp >= 0)
+                    keys << a->text().mid(amp + 1, 1).toLower();
+            QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        }
         setSize(13, 14);
         window->document().clickCell(1);
         QVERIFY(!action("rotate")->isEnabled());
@@ -424,10 +454,110 @@ private slots:
         const QString png = writeFile(dir.filePath("p.png"), picture(3, 1, {qRgb(0, 0, 0)}));
         window->openFile(png);
         QCOMPARE(code(), codeOf({"100"}));
-        writeFile(png, picture(16, 1, {qRgb(0, 0, 0)}));
+        // A wider canvas gives what is drawn on it, in one step.
+        const auto steps = window->document().history().undoCount();
+        writeFile(png,
+                  picture(16, 2, {0, 0, qRgb(0, 0, 0), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                  0, 0, qRgb(9, 9, 9)}));
         window->openFile(png);
-        QCOMPARE(code(), codeOf({"100"}));
-        QVERIFY(platform->messages.value(0).text.contains(png));
+        QCOMPARE(code(), codeOf({"10", "01"}));
+        QCOMPARE(window->document().history().undoCount(), steps + 1);
+        QVERIFY(platform->messages.isEmpty());
+        writeFile(
+            png, picture(16, 1,
+                         {qRgb(0, 0, 0), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, qRgb(0, 0, 0)}));
+        window->openFile(png);
+        QCOMPARE(code(), codeOf({"10", "01"}));
+        QVERIFY(platform->messages.value(0).text.contains(png) &&
+                platform->messages.value(0).text.contains("16 x 1"));
+        // Code as the editor saves it, and as other tools write it.
+        window->openFile(QFINDTESTDATA("../../examples/ship.z80"));
+        QCOMPARE(window->document().grid().width(), 8);
+        window->openFile(writeFile(dir.filePath("c.asm"), "hero:\n    db $C0 ; top\n    db $40\n"));
+        QCOMPARE(code(), codeOf({"11000000", "01000000"}));
+        QCOMPARE(platform->messages.size(), 1);
+    }
+
+    // The picture and code dialog is its own; the sprite dialogs keep theirs.
+    void openPictureOrCodeKeepsTheSpriteDialog()
+    {
+        QTemporaryDir dir;
+        platform->fileAnswers = {writeFile(dir.filePath("b.spr"), "0102"
+                                                                  "10\r\n"),
+                                 writeFile(dir.filePath("p.png"), picture(2, 1, {qRgb(0, 0, 0)}))};
+        action("open")->trigger();
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(code(), codeOf({"10"}));
+        QCOMPARE(platform->openRequests.value(1).title, QStringLiteral("Open Picture or Code"));
+        QCOMPARE(platform->openRequests.value(1).filter.section('|', 2),
+                 QStringLiteral("All files|*"));
+        QCOMPARE(window->commonDialog1().fileName, dir.filePath("b.spr"));
+        platform->fileAnswers = {std::nullopt};
+        action("saveas")->trigger();
+        QCOMPARE(platform->saveRequests.value(0).fileName, dir.filePath("b.spr"));
+        QVERIFY(platform->messages.isEmpty());
+    }
+
+    // A file that is no sprite file still loads as described, then says which
+    // size field was not applied.
+    void unappliedSizesAreNamed_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("height") << QByteArray("xx03")
+                                << "its height field \"xx\" is not 01 to 15; only the width "
+                                   "was applied"
+                                << "8 x 3";
+        QTest::newRow("width") << QByteArray("0216\r\n")
+                               << "its width field \"16\" is not 01 to 15; only the height "
+                                  "was applied"
+                               << "2 x 8";
+        QTest::newRow("both") << QByteArray("hello")
+                              << "its height field \"he\" and width field \"ll\" are not 01 "
+                                 "to 15; neither size nor any cell was applied"
+                              << "8 x 8";
+        QTest::newRow("a sprite file") << QByteArray("0101") << ""
+                                       << "1 x 1";
+    }
+
+    void unappliedSizesAreNamed()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        QFETCH(QString, size);
+        QTemporaryDir dir;
+        const QString path = writeFile(dir.filePath("a.spr"), file);
+        platform->fileAnswers.push_back(path);
+        action("open")->trigger();
+        window->openFile(path);
+        QCOMPARE(label(), size);
+        const QString expected = path + ": " + message;
+        QCOMPARE(platform->messages.size(), message.isEmpty() ? 0 : 2);
+        for (const auto& shown : platform->messages)
+            QCOMPARE(shown.text, expected);
+    }
+
+    // Ctrl+V in the code box pastes into the grid; a picture on the clipboard
+    // is read when no code is, and code wins over a picture.
+    void pasteInTheCodeBoxAndPictures()
+    {
+        auto* box = child<CodeBox>("source");
+        box->setFocus();
+        platform->clipboard = QStringLiteral("db $3C\r db $42");
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(code(), codeOf({"00111100", "01000010"}));
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        image.setPixel(7, 7, qRgb(0, 0, 0));
+        image.setPixel(8, 9, qRgb(0, 0, 0));
+        platform->clipboardPicture = image;
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(code(), codeOf({"00111100", "01000010"}));
+        platform->clipboard = QStringLiteral("a picture");
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(code(), codeOf({"10", "00", "01"}));
+        QVERIFY(platform->messages.isEmpty() && box->toPlainText().startsWith("\t.db"));
     }
 
 private:
