@@ -1,7 +1,7 @@
 #include "code/codeexport.h"
 
-#include "platform/filewrite.h"
 #include "code/spritecode.h"
+#include "platform/qtfileaccess.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -23,7 +23,7 @@ FileDialogRequest codeSaveDialog()
 
 bool writeCodeFile(const QString& path, const QString& codeText, QString& reason, int& code)
 {
-    WriteFailure failure;
+    FileError failure;
     const std::string bytes = codeFileBytes(codeText.toStdString());
     if (writeWholeFile(path, QByteArray::fromStdString(bytes), failure))
         return true;
