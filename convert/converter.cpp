@@ -351,7 +351,7 @@ std::string failureReason(const fileaccess::Failure& failure)
     case fileaccess::Problem::System:
         break;
     }
-    return failure.reason.empty() ? "error " + std::to_string(failure.code) : failure.reason;
+    return failure.reason.empty() ? "error " + std::to_string(failure.systemError) : failure.reason;
 }
 
 // Reads one byte past the bound, so that a larger input is seen and named.

@@ -30,6 +30,8 @@ struct Failure {
     std::string reason;
     // errno, or on Windows the C library's number nearest the system error.
     int code = 0;
+    // The system's own number: errno, or on Windows GetLastError's.
+    unsigned long systemError = 0;
 };
 
 // What a replacement does with a name that is no regular file.

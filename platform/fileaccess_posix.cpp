@@ -31,7 +31,7 @@ std::atomic<std::size_t> openedForReading{0};
 
 bool fail(int error, Failure& failure)
 {
-    failure = {Problem::System, std::strerror(error), error};
+    failure = {Problem::System, std::strerror(error), error, static_cast<unsigned long>(error)};
     return false;
 }
 

@@ -114,7 +114,7 @@ int errnoOf(DWORD error)
 
 bool fail(DWORD error, Failure& failure)
 {
-    failure = {Problem::System, systemReason(error), errnoOf(error)};
+    failure = {Problem::System, systemReason(error), errnoOf(error), error};
     return false;
 }
 

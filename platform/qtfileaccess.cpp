@@ -51,7 +51,7 @@ FileError editorFileError(const fileaccess::Failure& failure)
     switch (failure.problem) {
     case fileaccess::Problem::System:
     case fileaccess::Problem::Folder:
-        return {failure.reason.empty() ? QStringLiteral("Error %1").arg(failure.code)
+        return {failure.reason.empty() ? QStringLiteral("Error %1").arg(failure.systemError)
                                        : decodedReason(failure.reason),
                 failure.code};
     case fileaccess::Problem::NotRegular:
