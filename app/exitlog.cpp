@@ -1,7 +1,7 @@
 #include "app/exitlog.h"
 
-#include "platform/filewrite.h"
 #include "platform/platform.h"
+#include "platform/qtfileaccess.h"
 
 #include <QDir>
 
@@ -59,7 +59,7 @@ std::optional<QString> appendExitRecord(Platform& platform, WayOfClosing way)
     const QString path = platform.exitLogPath();
     const QTime time = platform.currentTime();
     const QDate date = platform.currentDate();
-    WriteFailure failure;
+    FileError failure;
     if (appendWhole(path, exitRecord(time, date, way), failure))
         return std::nullopt;
     return withPath(path, failure.reason);
@@ -67,7 +67,7 @@ std::optional<QString> appendExitRecord(Platform& platform, WayOfClosing way)
 
 LogSize exitLogSize(const QString& path)
 {
-    WriteFailure failure;
+    FileError failure;
     if (const std::optional<qint64> bytes = regularFileSize(path, failure))
         return {LogSize::State::Present, *bytes, {}};
     if (failure.code == ENOENT || failure.code == ENOTDIR)

@@ -3,7 +3,7 @@
 #include "code/bytecode.h"
 #include "code/labels.h"
 #include "code/spritecode.h"
-#include "platform/filewrite.h"
+#include "platform/qtfileaccess.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -25,7 +25,7 @@ FileDialogRequest codeSaveDialog()
 
 bool writeCodeFile(const QString& path, const QString& codeText, QString& reason, int& code)
 {
-    WriteFailure failure;
+    FileError failure;
     const std::string bytes = codeFileBytes(codeText.toStdString());
     if (writeWholeFile(path, QByteArray::fromStdString(bytes), failure))
         return true;
@@ -73,7 +73,7 @@ void SaveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const Spr
     dialog.fileName = *path;
     std::string bytes;
     appendByteCode(bytes, pixelsOfSprite(grid), style, labelForFile(path->toStdString()));
-    WriteFailure failure;
+    FileError failure;
     if (!writeWholeFile(*path, QByteArray::fromStdString(bytes), failure))
         reportSaveFailure(platform, *path, failure.reason, failure.code);
 }

@@ -5,10 +5,9 @@
 #include "code/labels.h"
 #include "code/spritecode.h"
 #include "convert/imagemodule.h"
-#include "convert/inputfile.h"
-#include "convert/outputfile.h"
 #include "files/inputkind.h"
 #include "files/spritefile.h"
+#include "platform/fileaccess.h"
 
 #include <algorithm>
 #include <cctype>
@@ -358,12 +357,31 @@ std::optional<UsageError> checkOptions(Options& options)
     return std::nullopt;
 }
 
-// Reads the input through the system's calls and turns a larger one into
-// the message that names the bound.
+// The converter's words for a failure of the file layer.
+std::string failureReason(const fileaccess::Failure& failure)
+{
+    switch (failure.problem) {
+    case fileaccess::Problem::Folder:
+        return "it is a folder";
+    case fileaccess::Problem::NotRegular:
+        return "it is not a regular file";
+    case fileaccess::Problem::NoReader:
+        return "no program reads it";
+    case fileaccess::Problem::System:
+        break;
+    }
+    return failure.reason.empty() ? "error " + std::to_string(failure.systemError) : failure.reason;
+}
+
+// Reads one byte past the bound, so that a larger input is seen and named.
 bool readFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason)
 {
-    if (!readInputFile(path, limit, bytes, reason))
+    fileaccess::Failure failure;
+    if (!(path == "-" ? fileaccess::readStandardInput(limit + 1, bytes, failure)
+                      : fileaccess::readRegularFile(path, limit + 1, bytes, failure))) {
+        reason = failureReason(failure);
         return false;
+    }
     if (bytes.size() <= limit)
         return true;
     reason = "it is larger than 16 MiB";
@@ -513,14 +531,15 @@ void reportFailure(ConverterRun& run, const std::string& path, const std::string
 void convert(const Options& options, const OutputStream& standardOutput,
              const InputReader& readInput, ConverterRun& run)
 {
-    std::optional<OutputFile> file;
+    std::optional<fileaccess::FileReplacement> file;
     std::string writeReason;
+    fileaccess::Failure failure;
     if (options.output) {
-        file.emplace(*options.output);
-        if (!file->open(writeReason))
-            return reportFailure(run, *options.output, writeReason);
+        file.emplace(*options.output, fileaccess::SpecialFiles::Stream);
+        if (!file->open(failure))
+            return reportFailure(run, *options.output, failureReason(failure));
     }
-    const bool toStream = !file || file->kind() == OutputFile::Kind::StandardOutput;
+    const bool toStream = !file || file->isStandardOutput();
     const OutputStream put = [&](std::string_view piece) {
         if (run.status != 0)
             return true; // nothing more is written after a failure
@@ -528,7 +547,10 @@ void convert(const Options& options, const OutputStream& standardOutput,
             writeReason = std::strerror(errno);
             return false;
         }
-        return toStream || file->write(piece, writeReason);
+        if (toStream || file->write(piece, failure))
+            return true;
+        writeReason = failureReason(failure);
+        return false;
     };
     Labeller labeller(options.labelName);
     const std::size_t limit = MaxPictureRead;
@@ -549,8 +571,8 @@ void convert(const Options& options, const OutputStream& standardOutput,
     }
     if (file && run.status != 0)
         file->cancel();
-    else if (file && !file->commit(writeReason))
-        reportFailure(run, *options.output, writeReason);
+    else if (file && !file->commit(failure))
+        reportFailure(run, *options.output, failureReason(failure));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "convert/imagemodule.h"
-#include "convert/windowsnames.h"
+#include "platform/fileaccess.h"
 
 #include <windows.h>
 
@@ -28,19 +28,22 @@ const ImageCodec* openImageModule(std::string& reason)
     // module's own Qt DLLs starts in its folder too.
     const std::wstring place = executableFolder() + L"\\" + ModuleName;
     if (GetFileAttributesW(place.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        reason = "the picture module " + utf8Name(ModuleName) + " is not installed";
+        reason = "the picture module " + fileaccess::utf8Text(ModuleName) + " is not installed";
         return nullptr;
     }
     const HMODULE module = LoadLibraryExW(place.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!module) {
-        reason = utf8Name(place) + ": " + windowsReason(GetLastError());
+        const DWORD error = GetLastError();
+        const std::string text = fileaccess::systemReason(error);
+        reason = fileaccess::utf8Text(place) + ": " +
+                 (text.empty() ? "error " + std::to_string(error) : text);
         return nullptr;
     }
     using EntryPoint = const ImageCodec* (*)();
     if (auto entry = reinterpret_cast<EntryPoint>(
             reinterpret_cast<void*>(GetProcAddress(module, "quilloxImageCodec"))))
         return entry();
-    reason = utf8Name(place) + " is not the picture module";
+    reason = fileaccess::utf8Text(place) + " is not the picture module";
     return nullptr;
 }
 

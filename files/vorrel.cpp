@@ -1,13 +1,13 @@
 #include "files/vorrel.h"
 
-#include "platform/filewrite.h"
+#include "platform/qtfileaccess.h"
 
 namespace quillox::vorrel
 {
 
 std::optional<QString> SaveSpriteFile(const QString& name, const std::string& buffer)
 {
-    WriteFailure failure;
+    FileError failure;
     if (writeWholeFile(name, QByteArray::fromStdString(spriteFileBytes(buffer)), failure))
         return std::nullopt;
     return failure.reason;
@@ -15,7 +15,7 @@ std::optional<QString> SaveSpriteFile(const QString& name, const std::string& bu
 
 std::optional<QString> readFilePrefix(const QString& name, std::size_t limit, std::string& out)
 {
-    WriteFailure failure;
+    FileError failure;
     if (readRegularFile(name, limit, out, failure))
         return std::nullopt;
     return failure.reason;

@@ -1,6 +1,6 @@
 #include "platform/qtplatform.h"
 
-#include "platform/filewrite.h"
+#include "platform/qtfileaccess.h"
 #include "platform/systemquit.h"
 
 #include <QApplication>

@@ -262,6 +262,19 @@ private slots:
         }
     }
 
+    // The output goes through the editor's temporary, and a killed run's
+    // (unlocked) temporary goes with the next run of the same output.
+    void staleTemporaryIsRemoved()
+    {
+        QVERIFY(QDir().mkpath("stale"));
+        writeFile("stale/s.spr", "01011\r\n");
+        writeFile("stale/.out.inc.quillox-abcdef", "killed");
+        QCOMPARE(converted({"-o", "stale/out.inc", "stale/s.spr"}), "0\n\n");
+        QCOMPARE(QDir("stale").entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"out.inc", "s.spr"}));
+        QCOMPARE(contents("stale/out.inc"), "\t.db\t%1\r\n");
+    }
+
     // Names that are not UTF-8 are the bytes given, for inputs and output; on
     // Windows names are UTF-8 and any Unicode name passes.
     void namesAreBytes()

@@ -1,52 +1,17 @@
-#include "editor/codebox.h"
-#include "platform/filewrite.h"
-#include "editor/mainwindow.h"
-#include "platform/scriptedplatform.h"
 #include "code/spritecode.h"
+#include "editor/codebox.h"
+#include "editor/mainwindow.h"
 #include "files/spritefile.h"
+#include "platform/scriptedplatform.h"
 #include "tests/support/testfiles.h"
 
 #include <QLabel>
 
 #ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 using namespace quillox;
-
-namespace
-{
-
-#ifdef Q_OS_WIN
-bool setFolderLocked(const QString&, bool)
-{
-    return false;
-}
-#else
-// Makes a folder unwritable; the superuser, whom permissions do not bind,
-// gets an immutable folder instead.
-bool setFolderLocked(const QString& path, bool locked)
-{
-    const QByteArray name = QFile::encodeName(path);
-    if (::geteuid() != 0)
-        return ::chmod(name.constData(), locked ? 0555 : 0755) == 0;
-    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
-    int flags = 0;
-    const bool done =
-        ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 &&
-        ::ioctl(folder, FS_IOC_SETFLAGS,
-                &(flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
-    ::close(folder);
-    return done;
-}
-#endif
-
-} // namespace
 
 class SpriteFileTest : public QObject
 {
@@ -77,8 +42,6 @@ private slots:
         for (int index = 1; index <= SpriteGrid::CellCount; index += 7)
             window->document().clickCell(index);
     }
-
-    void cleanup() { setFolderLocked(path("locked"), false); }
 
     void writer()
     {
@@ -206,99 +169,6 @@ private slots:
                  QStringLiteral("The sprite file \"%1\" could not be opened:\nNot a regular file")
                      .arg(path("pipe.spr")));
         QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox"));
-#endif
-    }
-
-    void failuresNameTheReason_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("readReason");
-        QTest::addColumn<QString>("writeReason");
-        // No write reason: the read's.
-        const QString missing = "No such file or directory", none;
-        QTest::newRow("folder") << "folder" << QString("Is a directory") << none;
-        QTest::newRow("no name") << "" << QString("No file name was given.") << none;
-#ifdef Q_OS_WIN
-        QTest::newRow("device name") << "NUL" << QString("Not a regular file") << none;
-#else
-        // Windows words its reasons in the system's language.
-        QTest::newRow("missing folder") << "missing/s.spr" << missing << none;
-        QTest::newRow("new name in a locked folder")
-            << "locked/new.spr" << missing
-            << (::geteuid() ? "Permission denied" : "Operation not permitted");
-        QTest::newRow("named pipe") << "pipe.spr" << QString("Not a regular file") << none;
-        QTest::newRow("device") << "/dev/full" << QString("Not a regular file")
-                                << QString("No space left on device");
-        QTest::newRow("name too long")
-            << QString(300, 'n') << QString("File name too long") << none;
-        QTest::newRow("link loop")
-            << "loop.spr" << QString("Too many levels of symbolic links") << none;
-#endif
-    }
-
-    void failuresNameTheReason()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, readReason);
-        QFETCH(QString, writeReason);
-        QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
-#ifdef Q_OS_WIN
-        const QStringList special;
-#else
-        const QStringList special{"loop.spr", "pipe.spr"};
-        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
-        QCOMPARE(::symlink("loop.spr", QFile::encodeName(path("loop.spr")).constData()), 0);
-#endif
-        if (name.startsWith("locked") && !setFolderLocked(path("locked"), true))
-            QSKIP("this file system cannot lock a folder");
-        const QString file = name.isEmpty() || name.startsWith('/') ? name : dir->filePath(name);
-        std::string read;
-        WriteFailure failure;
-        QVERIFY(!readRegularFile(file, 64, read, failure));
-        QCOMPARE(failure.reason, readReason);
-        QVERIFY(!writeWholeFile(file, "01011\r\n", failure));
-        QCOMPARE(failure.reason, writeReason.isEmpty() ? readReason : writeReason);
-        QCOMPARE(files(), special);
-    }
-
-    void inPlaceWhenOnlyTheFileIsWritable()
-    {
-        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
-        writeFile(path("locked/sprite.spr"), "01011\r\n, longer than the new file");
-        if (!setFolderLocked(path("locked"), true))
-            QSKIP("this file system cannot lock a folder");
-        WriteFailure failure;
-        QVERIFY(writeWholeFile(path("locked/sprite.spr"), "01010\r\n", failure));
-        QCOMPARE(contents(path("locked/sprite.spr")), QByteArray("01010\r\n"));
-    }
-
-    void temporariesAreHiddenAndStaleOnesRemoved()
-    {
-#ifdef Q_OS_WIN
-        QSKIP("needs fork to kill a save half way");
-#else
-        writeFile(path(".other.spr.quillox-abcdef"), "another file's");
-        // A save killed after writing, before its rename.
-        if (const pid_t child = ::fork(); child == 0) {
-            WriteFailure failure;
-            auto* killed = new FileReplacement(path("sprite.spr"));
-            ::_exit(killed->open(failure) && killed->write("0101", 4, failure) ? 0 : 1);
-        } else {
-            int status = 0;
-            QVERIFY(::waitpid(child, &status, 0) == child && status == 0);
-        }
-        QVERIFY(files().size() == 2 && files().last().startsWith(".sprite.spr.quillox-"));
-        WriteFailure failure;
-        QVERIFY(writeWholeFile(path("sprite.spr"), "01011\r\n", failure));
-        const QStringList saved{".other.spr.quillox-abcdef", "sprite.spr"};
-        QCOMPARE(files(), saved);
-        // A save still running keeps its temporary.
-        FileReplacement running(path("sprite.spr"));
-        QVERIFY(running.open(failure) && writeWholeFile(path("sprite.spr"), "01011\r\n", failure));
-        QCOMPARE(files().size(), 3);
-        QVERIFY(running.write("0101", 4, failure) && running.commit(failure));
-        QCOMPARE(files(), saved);
-        QCOMPARE(contents(path("sprite.spr")), QByteArray("0101"));
 #endif
     }
 

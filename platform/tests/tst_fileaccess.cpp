@@ -1,0 +1,302 @@
+// The file layer under both programs' rules: the editor's saves refuse what
+// is not a regular file, the converter's -o streams to a reader.
+#include "platform/fileaccess.h"
+#include "platform/qtfileaccess.h"
+#include "tests/support/testfiles.h"
+
+#include <QTemporaryDir>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+using namespace quillox;
+using fileaccess::FileReplacement;
+using fileaccess::Problem;
+using fileaccess::SpecialFiles;
+
+Q_DECLARE_METATYPE(SpecialFiles)
+Q_DECLARE_METATYPE(std::optional<Problem>)
+
+namespace
+{
+
+#ifdef Q_OS_WIN
+bool setFolderLocked(const QString&, bool)
+{
+    return false;
+}
+#else
+// Makes a folder unwritable; the superuser, whom permissions do not bind,
+// gets an immutable folder instead.
+bool setFolderLocked(const QString& path, bool locked)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        return ::chmod(name.constData(), locked ? 0555 : 0755) == 0;
+    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool done =
+        ::ioctl(folder, FS_IOC_GETFLAGS, &flags) == 0 &&
+        ::ioctl(folder, FS_IOC_SETFLAGS,
+                &(flags = locked ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+    ::close(folder);
+    return done;
+}
+#endif
+
+void addRulesColumn()
+{
+    QTest::addColumn<SpecialFiles>("special");
+    QTest::newRow("editor") << SpecialFiles::Refuse;
+    QTest::newRow("converter") << SpecialFiles::Stream;
+}
+
+bool replace(const QString& path, SpecialFiles special, std::string_view bytes,
+             fileaccess::Failure& failure)
+{
+    FileReplacement file(systemFileName(path), special);
+    return file.open(failure) && file.write(bytes, failure) && file.commit(failure);
+}
+
+} // namespace
+
+class FileAccessTest : public QObject
+{
+    Q_OBJECT
+
+    QStringList files() const
+    {
+        return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    QString path(const char* name) const { return dir->filePath(QString::fromUtf8(name)); }
+
+private slots:
+    void init() { dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { setFolderLocked(path("locked"), false); }
+
+    // The editor's words for what its open and save of a name meet.
+    void failuresNameTheReason_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("readReason");
+        QTest::addColumn<QString>("writeReason");
+        // No write reason: the read's.
+        const QString missing = "No such file or directory", none;
+        QTest::newRow("folder") << "folder" << QString("Is a directory") << none;
+        QTest::newRow("no name") << "" << QString("No file name was given.") << none;
+#ifdef Q_OS_WIN
+        QTest::newRow("device name") << "NUL" << QString("Not a regular file") << none;
+        QTest::newRow("pipe name")
+            << "\\\\.\\pipe\\quillox" << QString("Not a regular file") << none;
+#else
+        // Windows words its reasons in the system's language.
+        QTest::newRow("missing folder") << "missing/s.spr" << missing << none;
+        QTest::newRow("new name in a locked folder")
+            << "locked/new.spr" << missing
+            << (::geteuid() ? "Permission denied" : "Operation not permitted");
+        QTest::newRow("named pipe") << "pipe.spr" << QString("Not a regular file") << none;
+        QTest::newRow("device") << "/dev/full" << QString("Not a regular file")
+                                << QString("No space left on device");
+        QTest::newRow("name too long")
+            << QString(300, 'n') << QString("File name too long") << none;
+        QTest::newRow("link loop")
+            << "loop.spr" << QString("Too many levels of symbolic links") << none;
+#endif
+    }
+
+    void failuresNameTheReason()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, readReason);
+        QFETCH(QString, writeReason);
+        QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
+#ifdef Q_OS_WIN
+        const QStringList special;
+#else
+        const QStringList special{"loop.spr", "pipe.spr"};
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
+        QCOMPARE(::symlink("loop.spr", QFile::encodeName(path("loop.spr")).constData()), 0);
+#endif
+        if (name.startsWith("locked") && !setFolderLocked(path("locked"), true))
+            QSKIP("this file system cannot lock a folder");
+        const QString file = name.isEmpty() || name.startsWith('/') || name.startsWith('\\')
+                                 ? name
+                                 : dir->filePath(name);
+        std::string read;
+        FileError error;
+        QVERIFY(!readRegularFile(file, 64, read, error));
+        QCOMPARE(error.reason, readReason);
+        QVERIFY(!writeWholeFile(file, "01011\r\n", error));
+        QCOMPARE(error.reason, writeReason.isEmpty() ? readReason : writeReason);
+        QCOMPARE(files(), special);
+    }
+
+    // A pipe is never waited on: the editor refuses it whether or not a
+    // program reads it; the converter writes to a reader and refuses a pipe
+    // nobody reads. A character device is written by both.
+    void specialFiles_data()
+    {
+        QTest::addColumn<SpecialFiles>("special");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("reader");
+        QTest::addColumn<std::optional<Problem>>("problem"); // none: written
+        const auto editor = SpecialFiles::Refuse, converter = SpecialFiles::Stream;
+        const std::optional<Problem> written;
+        QTest::newRow("editor, /dev/null") << editor << "/dev/null" << false << written;
+        QTest::newRow("converter, /dev/null") << converter << "/dev/null" << false << written;
+        QTest::newRow("editor, pipe nobody reads")
+            << editor << "pipe" << false << std::optional(Problem::NotRegular);
+        QTest::newRow("editor, pipe a program reads")
+            << editor << "pipe" << true << std::optional(Problem::NotRegular);
+        QTest::newRow("converter, pipe nobody reads")
+            << converter << "pipe" << false << std::optional(Problem::NoReader);
+        QTest::newRow("converter, pipe a program reads") << converter << "pipe" << true << written;
+        QTest::newRow("editor, folder")
+            << editor << "folder" << false << std::optional(Problem::Folder);
+        QTest::newRow("converter, folder")
+            << converter << "folder" << false << std::optional(Problem::Folder);
+    }
+
+    void specialFiles()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("named pipes and /dev/null are POSIX's; the Windows names are rows above");
+#else
+        QFETCH(SpecialFiles, special);
+        QFETCH(QString, name);
+        QFETCH(bool, reader);
+        QFETCH(std::optional<Problem>, problem);
+        QVERIFY(QDir(dir->path()).mkdir("folder"));
+        QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+        const QString file = name.startsWith('/') ? name : dir->filePath(name);
+        const int readEnd =
+            reader ? ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK) : -1;
+        fileaccess::Failure failure;
+        const bool written = replace(file, special, "01011\r\n", failure);
+        char received[16] = {};
+        const ssize_t got = readEnd >= 0 ? ::read(readEnd, received, sizeof received) : 0;
+        if (readEnd >= 0)
+            ::close(readEnd);
+        QCOMPARE(written, !problem);
+        if (problem)
+            QCOMPARE(failure.problem, *problem);
+        QCOMPARE(QByteArray(received, int(std::max<ssize_t>(got, 0))),
+                 QByteArray(reader && written ? "01011\r\n" : ""));
+        QCOMPARE(files(), QStringList{"pipe"});
+#endif
+    }
+
+    void inPlaceWhenOnlyTheFileIsWritable_data()
+    {
+        addRulesColumn();
+    }
+
+    void inPlaceWhenOnlyTheFileIsWritable()
+    {
+        QFETCH(SpecialFiles, special);
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("locked")));
+        writeFile(path("locked/out.inc"), "01011\r\n, longer than the new file");
+        if (!setFolderLocked(path("locked"), true))
+            QSKIP("this file system cannot lock a folder");
+        fileaccess::Failure failure;
+        QVERIFY(replace(path("locked/out.inc"), special, "01010\r\n", failure));
+        QCOMPARE(contents(path("locked/out.inc")), QByteArray("01010\r\n"));
+        QCOMPARE(QDir(path("locked")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"out.inc"});
+    }
+
+    // A run killed between its write and its rename leaves its temporary;
+    // the next replacement of the same file removes it, not one in use.
+    void killedRunsLeaveTemporariesTheNextRemoves_data()
+    {
+        addRulesColumn();
+    }
+
+    void killedRunsLeaveTemporariesTheNextRemoves()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("needs fork to kill a run half way");
+#else
+        QFETCH(SpecialFiles, special);
+        writeFile(path(".other.inc.quillox-abcdef"), "another file's");
+        writeFile(path("out.inc"), "old");
+        QCOMPARE(::chmod(QFile::encodeName(path("out.inc")).constData(), 0600), 0);
+        if (const pid_t child = ::fork(); child == 0) {
+            fileaccess::Failure failure;
+            FileReplacement killed(systemFileName(path("out.inc")), special);
+            if (killed.open(failure) && killed.write("0101", failure))
+                ::kill(::getpid(), SIGKILL);
+            ::_exit(1);
+        } else {
+            int status = 0;
+            QVERIFY(::waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+        }
+        const QRegularExpression temporary("^\\.out\\.inc\\.quillox-[A-Za-z0-9]{6}$");
+        QCOMPARE(files().size(), 3);
+        QVERIFY2(temporary.match(files()[1]).hasMatch(), qPrintable(files()[1]));
+        fileaccess::Failure failure;
+        QVERIFY(replace(path("out.inc"), special, "01011\r\n", failure));
+        const QStringList replaced{".other.inc.quillox-abcdef", "out.inc"};
+        QCOMPARE(files(), replaced);
+        struct stat status;
+        QVERIFY(::stat(QFile::encodeName(path("out.inc")).constData(), &status) == 0);
+        QCOMPARE(status.st_mode & 0777, mode_t(0600));
+        // A run still going keeps its temporary.
+        FileReplacement running(systemFileName(path("out.inc")), special);
+        QVERIFY(running.open(failure) && replace(path("out.inc"), special, "01011\r\n", failure));
+        QCOMPARE(files().size(), 3);
+        QVERIFY(running.write("0101", failure) && running.commit(failure));
+        QCOMPARE(files(), replaced);
+        QCOMPARE(contents(path("out.inc")), QByteArray("0101"));
+#endif
+    }
+
+    // A link is kept; the file it names is replaced. A new file's
+    // permissions come from the umask.
+    void linksAreFollowedAndNewFilesTakeTheUmask()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("symbolic links need rights that a Windows test does not have");
+#else
+        QVERIFY(QDir(dir->path()).mkdir("real"));
+        writeFile(path("real/s.spr"), "old");
+        QCOMPARE(::symlink("real/s.spr", QFile::encodeName(path("link.spr")).constData()), 0);
+        FileError error;
+        QVERIFY(writeWholeFile(path("link.spr"), "01011\r\n", error));
+        QCOMPARE(QFileInfo(path("link.spr")).symLinkTarget(), path("real/s.spr"));
+        QCOMPARE(contents(path("real/s.spr")), QByteArray("01011\r\n"));
+        const mode_t mask = ::umask(027);
+        const bool written = writeWholeFile(path("new.spr"), "01011\r\n", error);
+        ::umask(mask);
+        struct stat status;
+        QVERIFY(written && ::stat(QFile::encodeName(path("new.spr")).constData(), &status) == 0);
+        QCOMPARE(status.st_mode & 0777, mode_t(0640));
+#endif
+    }
+
+    // Reads take at most the bound, and each opens its file once.
+    void readsAreBoundedAndCounted()
+    {
+        writeFile(path("s.spr"), "0203101010\r\n");
+        const std::size_t before = fileaccess::filesOpenedForReading();
+        std::string bytes;
+        fileaccess::Failure failure;
+        QVERIFY(fileaccess::readRegularFile(systemFileName(path("s.spr")), 4, bytes, failure));
+        QCOMPARE(bytes, "0203");
+        QVERIFY(!fileaccess::readRegularFile(systemFileName(path("none")), 4, bytes, failure));
+        QCOMPARE(failure.code, ENOENT);
+        QCOMPARE(fileaccess::filesOpenedForReading(), before + 1);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+QTEST_GUILESS_MAIN(FileAccessTest)
+#include "tst_fileaccess.moc"
