@@ -1,6 +1,7 @@
 #include "editor/codebox.h"
 #include "editor/gridview.h"
 #include "editor/mainwindow.h"
+#include "platform/fileaccess.h"
 #include "platform/scriptedplatform.h"
 #include "tests/support/controlplaces.h"
 #include "tests/support/spritepatterns.h"
@@ -448,9 +449,11 @@ private slots:
         QVERIFY(drop.isAccepted());
         QCOMPARE(code(), codeOf({"10"}));
         QCOMPARE(window->document().text2(), std::string("010210\r\n"));
-        // A sprite file by its first digit, whatever its name.
+        // A sprite file by its first digit, whatever its name, opened once.
+        const std::size_t opened = fileaccess::filesOpenedForReading();
         window->openFile(writeFile(dir.filePath("sprite"), "0103010\r\n"));
         QCOMPARE(code(), codeOf({"010"}));
+        QCOMPARE(fileaccess::filesOpenedForReading(), opened + 1);
         const QString png = writeFile(dir.filePath("p.png"), picture(3, 1, {qRgb(0, 0, 0)}));
         window->openFile(png);
         QCOMPARE(code(), codeOf({"100"}));
