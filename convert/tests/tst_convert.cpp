@@ -82,6 +82,10 @@ private slots:
             "0212111111111111000000000001",
             "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
             "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n");
+        row("sprite file of that code", "--to=spr",
+            "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
+            "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n",
+            "0212111111111111000000000001\r\n");
     }
 
     void formats()
