@@ -72,6 +72,13 @@ std::string lineText(int number)
     return "line " + std::to_string(number);
 }
 
+// Text from the input for a message, cut short so that no line floods it.
+std::string quoted(std::string_view text)
+{
+    constexpr std::size_t MaxShown = 24;
+    return "\"" + std::string(text.substr(0, MaxShown)) + (text.size() > MaxShown ? "...\"" : "\"");
+}
+
 bool parseDigits(std::string_view digits, int base, std::uint64_t& number)
 {
     if (digits.empty() || digits.size() > 16)
@@ -164,18 +171,18 @@ bool CodeReading::readLine(std::string_view line, int number)
     if (statement.empty()) {
         if (dataLines_ == 0)
             return true;
-        reason_ = label.back() == ':'
-                      ? lineText(number) + " starts a second sprite: \"" + std::string(label) + "\""
-                      : lineText(number) + " is not a .db line: \"" + std::string(label) +
-                            "\" stands alone after the rows";
+        reason_ = lineText(number) +
+                  (label.back() == ':'
+                       ? " starts a second sprite: " + quoted(label)
+                       : " is not a .db line: " + quoted(label) + " stands alone after the rows");
         return false;
     }
     const std::string_view directive = firstWord(statement);
     if (isEqu(directive) && !label.empty())
         return true; // the sizes the converter writes with --equ
     if (!isDirective(directive)) {
-        reason_ = lineText(number) + " is not a .db line: \"" + std::string(directive) +
-                  "\" is not .db, db, defb or .byte";
+        reason_ = lineText(number) + " is not a .db line: " + quoted(line) +
+                  " holds no .db, db, defb or .byte";
         return false;
     }
     return readValues(statement.substr(directive.size()), number);
@@ -193,7 +200,7 @@ bool CodeReading::readValues(std::string_view list, int number)
         const std::string_view token = trimmed(list.substr(0, comma));
         const std::optional<Value> value = parseValue(token);
         if (!value) {
-            reason_ = lineText(number) + ": \"" + std::string(token) + "\" is not a number";
+            reason_ = lineText(number) + ": " + quoted(token) + " is not a number";
             return false;
         }
         ++count;

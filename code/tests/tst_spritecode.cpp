@@ -77,7 +77,11 @@ private slots:
             << ".db $FF\n.db $100000000" << none << "line 2: the value 4294967296 is not a byte";
         QTest::newRow("not a number") << ".db %102" << none << "not a number";
         QTest::newRow("no digits") << ".db %,$" << none << "not a number";
-        QTest::newRow("an instruction") << "ld a,5" << none << "line 1 is not a .db line";
+        QTest::newRow("an instruction")
+            << "ld a,5" << none << "line 1 is not a .db line: \"ld a,5\" holds no .db";
+        QTest::newRow("a long word, cut short")
+            << ".db $" + QString(1000, 'F') << none
+            << "line 1: \"$FFFFFFFFFFFFFFFFFFFFFFF...\" is not a number";
         // Snippets as other tools and the converter write them.
         const QStringList ball{"00111100", "01000010", "10100101", "10000001",
                                "10100101", "10011001", "01000010", "00111100"};
