@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <vector>
 
 namespace quillox
@@ -10,13 +11,26 @@ namespace quillox
 namespace
 {
 
+constexpr std::size_t MaxRows = SpriteGrid::Side;
+// A header line and at most 15 rows: more data lines are counted, not kept.
+constexpr std::size_t MaxKeptLines = MaxRows + 2;
+// Lines of one or two values hold at most this many; three or more values on
+// a line make one row each, so more than 15 bytes are refused unread.
+constexpr std::size_t MaxKeptValues = 2 * MaxKeptLines;
+
 struct Value {
-    unsigned long number = 0;
+    std::uint64_t number = 0;
     // Digits of a binary value, which the editor's own form counts.
     int binaryDigits = 0;
 };
 
-using Row = std::vector<Value>;
+struct DataLine {
+    int number = 0;
+    std::size_t count = 0;
+    std::vector<Value> values; // all of them, while the text can still be a sprite
+};
+
+using PixelRows = std::vector<std::vector<bool>>;
 
 std::string lower(std::string_view text)
 {
@@ -36,13 +50,36 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
+std::string_view firstWord(std::string_view text)
+{
+    return text.substr(0, text.find_first_of(" \t"));
+}
+
 bool isDirective(std::string_view word)
 {
     const std::string name = lower(word);
     return name == ".db" || name == "db" || name == "defb" || name == ".byte";
 }
 
-bool parseDigits(std::string_view digits, int base, unsigned long& number)
+bool isEqu(std::string_view word)
+{
+    const std::string name = lower(word);
+    return name == "equ" || name == ".equ";
+}
+
+std::string lineText(int number)
+{
+    return "line " + std::to_string(number);
+}
+
+// Text from the input for a message, cut short so that no line floods it.
+std::string quoted(std::string_view text)
+{
+    constexpr std::size_t MaxShown = 24;
+    return "\"" + std::string(text.substr(0, MaxShown)) + (text.size() > MaxShown ? "...\"" : "\"");
+}
+
+bool parseDigits(std::string_view digits, int base, std::uint64_t& number)
 {
     if (digits.empty() || digits.size() > 16)
         return false;
@@ -53,7 +90,7 @@ bool parseDigits(std::string_view digits, int base, unsigned long& number)
                               : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
         if (digit < 0 || digit >= base || !std::isalnum(static_cast<unsigned char>(c)))
             return false;
-        number = number * static_cast<unsigned long>(base) + static_cast<unsigned long>(digit);
+        number = number * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
     }
     return true;
 }
@@ -67,7 +104,7 @@ std::optional<Value> parseValue(std::string_view token)
     if (digits.size() > 1 && digits.front() == '%') {
         digits.remove_prefix(1);
         base = 2;
-    } else if (digits.size() > 1 && digits.front() == '$') {
+    } else if (digits.size() > 1 && (digits.front() == '$' || digits.front() == '#')) {
         digits.remove_prefix(1);
         base = 16;
     } else if (digits.size() > 2 && digits.substr(0, 2) == "0x") {
@@ -92,141 +129,229 @@ std::optional<Value> parseValue(std::string_view token)
     return value;
 }
 
-// The values of one line, an empty row for a line without data, or the reason.
-std::optional<Row> parseLine(std::string_view line, int lineNumber, std::string& reason)
+// The data lines of a text, read one line at a time, and the sprite they make.
+class CodeReading
+{
+public:
+    explicit CodeReading(std::string& reason) : reason_(reason) {}
+
+    bool readLine(std::string_view line, int number);
+    std::optional<SpriteGrid> sprite();
+
+private:
+    bool readValues(std::string_view list, int number);
+    bool hasHeader() const;
+    bool bytesAsRows(std::size_t first, PixelRows& pixels);
+    bool linesAsRows(std::size_t first, PixelRows& pixels);
+    bool isByte(const Value& value, int number);
+
+    std::string& reason_;
+    std::vector<DataLine> lines_; // the first MaxKeptLines data lines
+    std::size_t dataLines_ = 0;
+    std::size_t values_ = 0;
+    bool lineOfThreeOrMore_ = false;
+};
+
+bool CodeReading::readLine(std::string_view line, int number)
 {
     line = trimmed(line.substr(0, line.find(';')));
-    Row row;
     if (line.empty())
-        return row;
-    // A label may stand before the directive, with or without a colon.
-    std::size_t wordEnd = line.find_first_of(" \t");
-    std::string_view word = line.substr(0, wordEnd);
+        return true;
+    // A label may stand before the statement, with or without a colon, and a
+    // colon needs no space after it ("hero:.db").
+    std::string_view label, statement = line;
+    const std::string_view word = firstWord(line);
     if (!isDirective(word)) {
-        const bool labelOnly = wordEnd == std::string_view::npos;
-        line = labelOnly ? std::string_view() : trimmed(line.substr(wordEnd));
-        if (line.empty())
-            return row;
-        wordEnd = line.find_first_of(" \t");
-        word = line.substr(0, wordEnd);
-        if (!isDirective(word)) {
-            reason = "line " + std::to_string(lineNumber) + " is not a .db line";
-            return std::nullopt;
-        }
+        const std::size_t colon = word.find_last_of(':');
+        label = colon != std::string_view::npos && colon + 1 < word.size()
+                    ? word.substr(0, colon + 1)
+                    : word;
+        statement = trimmed(line.substr(label.size()));
     }
-    std::string_view rest = wordEnd == std::string_view::npos ? "" : line.substr(wordEnd);
+    if (statement.empty()) {
+        if (dataLines_ == 0)
+            return true;
+        reason_ = lineText(number) +
+                  (label.back() == ':'
+                       ? " starts a second sprite: " + quoted(label)
+                       : " is not a .db line: " + quoted(label) + " stands alone after the rows");
+        return false;
+    }
+    const std::string_view directive = firstWord(statement);
+    if (isEqu(directive) && !label.empty())
+        return true; // the sizes the converter writes with --equ
+    if (!isDirective(directive)) {
+        reason_ = lineText(number) + " is not a .db line: " + quoted(line) +
+                  " holds no .db, db, defb or .byte";
+        return false;
+    }
+    return readValues(statement.substr(directive.size()), number);
+}
+
+bool CodeReading::readValues(std::string_view list, int number)
+{
+    const bool kept = lines_.size() < MaxKeptLines;
+    if (kept)
+        lines_.push_back(DataLine{number, 0, {}});
+    ++dataLines_;
+    std::size_t count = 0;
     while (true) {
-        const std::size_t comma = rest.find(',');
-        const std::string_view token = trimmed(rest.substr(0, comma));
+        const std::size_t comma = list.find(',');
+        const std::string_view token = trimmed(list.substr(0, comma));
         const std::optional<Value> value = parseValue(token);
         if (!value) {
-            reason = "line " + std::to_string(lineNumber) + ": \"" + std::string(token) +
-                     "\" is not a number";
-            return std::nullopt;
+            reason_ = lineText(number) + ": " + quoted(token) + " is not a number";
+            return false;
         }
-        row.push_back(*value);
+        ++count;
+        if (++values_ <= MaxKeptValues && kept)
+            lines_.back().values.push_back(*value);
         if (comma == std::string_view::npos)
-            return row;
-        rest.remove_prefix(comma + 1);
+            break;
+        list.remove_prefix(comma + 1);
     }
+    if (kept)
+        lines_.back().count = count;
+    lineOfThreeOrMore_ = lineOfThreeOrMore_ || count >= 3;
+    return true;
 }
 
-bool isEditorForm(const std::vector<Row>& rows)
+// A first line "H,B" before exactly H lines of B values each, as the
+// converter writes with --header.
+bool CodeReading::hasHeader() const
 {
-    const int digits = rows.front().front().binaryDigits;
-    return std::all_of(rows.begin(), rows.end(), [digits](const Row& row) {
-        return row.size() == 1 && row.front().binaryDigits == digits && digits > 0;
-    });
+    if (dataLines_ < 2 || dataLines_ > lines_.size() || lines_.front().count != 2)
+        return false;
+    const std::uint64_t height = lines_.front().values[0].number;
+    const std::uint64_t bytes = lines_.front().values[1].number;
+    return height == dataLines_ - 1 &&
+           std::all_of(lines_.begin() + 1, lines_.end(),
+                       [bytes](const DataLine& line) { return line.count == bytes; });
 }
 
-// The pixels of each row, leftmost first.
-std::optional<std::vector<std::vector<bool>>> pixelsOf(const std::vector<Row>& rows,
-                                                       std::string& reason)
+bool CodeReading::isByte(const Value& value, int number)
 {
-    std::vector<std::vector<bool>> pixels;
-    if (isEditorForm(rows)) {
-        const int width = rows.front().front().binaryDigits;
-        if (width > SpriteGrid::Side) {
-            reason = "its rows are " + std::to_string(width) + " pixels wide, more than 15";
-            return std::nullopt;
-        }
-        for (const Row& row : rows) {
-            std::vector<bool> line;
-            for (int bit = width - 1; bit >= 0; --bit)
-                line.push_back((row.front().number >> bit) & 1u);
-            pixels.push_back(line);
-        }
-        return pixels;
+    if (value.number <= 0xFF)
+        return true;
+    reason_ = lineText(number) + ": the value " + std::to_string(value.number) + " is not a byte";
+    return false;
+}
+
+// Any line of three or more values: every value in order is a row of 8 pixels.
+bool CodeReading::bytesAsRows(std::size_t first, PixelRows& pixels)
+{
+    const std::size_t bytes = values_ - (first > 0 ? 2 : 0);
+    if (bytes > MaxRows) {
+        reason_ =
+            std::to_string(bytes) + " bytes make " + std::to_string(bytes) + " rows; at most 15";
+        return false;
     }
-    const std::size_t bytes = rows.front().size();
-    int width = 8;
-    for (const Row& row : rows) {
-        if (row.size() != bytes) {
-            reason = "its rows have different lengths";
-            return std::nullopt;
-        }
-        std::vector<bool> line;
-        for (const Value& value : row) {
-            if (value.number > 0xFF) {
-                reason = "the value " + std::to_string(value.number) + " is not a byte";
-                return std::nullopt;
-            }
+    for (std::size_t index = first; index < lines_.size(); ++index)
+        for (const Value& value : lines_[index].values) {
+            if (!isByte(value, lines_[index].number))
+                return false;
+            std::vector<bool>& row = pixels.emplace_back();
             for (int bit = 7; bit >= 0; --bit)
-                line.push_back((value.number >> bit) & 1u);
+                row.push_back((value.number >> bit) & 1u);
         }
-        for (int column = 0; column < static_cast<int>(line.size()); ++column)
-            if (line[static_cast<std::size_t>(column)])
-                width = std::max(width, column + 1);
-        pixels.push_back(line);
+    return true;
+}
+
+// Every line one row: the editor's binary numbers, or bytes.
+bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
+{
+    if (dataLines_ - first > MaxRows) {
+        reason_ = lineText(lines_[first + MaxRows].number) + " makes more than 15 rows";
+        return false;
     }
-    if (width > SpriteGrid::Side) {
-        reason = "a pixel is set in column " + std::to_string(width) + ", beyond column 15";
+    const DataLine& top = lines_[first];
+    for (std::size_t index = first + 1; index < lines_.size(); ++index)
+        if (lines_[index].count != top.count) {
+            reason_ = "its rows have different lengths: " + lineText(lines_[index].number) +
+                      " holds " + std::to_string(lines_[index].count) + " values, " +
+                      lineText(top.number) + " " + std::to_string(top.count);
+            return false;
+        }
+    const int digits = top.values.front().binaryDigits;
+    const bool editorForm =
+        digits > 0 && std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(first), lines_.end(),
+                                  [digits](const DataLine& line) {
+                                      return line.count == 1 &&
+                                             line.values.front().binaryDigits == digits;
+                                  });
+    if (editorForm) {
+        if (digits > SpriteGrid::Side) {
+            reason_ = "its rows are " + std::to_string(digits) + " pixels wide, more than 15";
+            return false;
+        }
+        for (std::size_t index = first; index < lines_.size(); ++index) {
+            std::vector<bool>& row = pixels.emplace_back();
+            for (int bit = digits - 1; bit >= 0; --bit)
+                row.push_back((lines_[index].values.front().number >> bit) & 1u);
+        }
+        return true;
+    }
+    int width = 8;
+    for (std::size_t index = first; index < lines_.size(); ++index) {
+        std::vector<bool>& row = pixels.emplace_back();
+        for (const Value& value : lines_[index].values) {
+            if (!isByte(value, lines_[index].number))
+                return false;
+            for (int bit = 7; bit >= 0; --bit)
+                row.push_back((value.number >> bit) & 1u);
+        }
+        const auto lastSet = std::find(row.rbegin(), row.rend(), true);
+        const int rowWidth = static_cast<int>(row.rend() - lastSet);
+        if (rowWidth > SpriteGrid::Side) {
+            reason_ = lineText(lines_[index].number) + " sets a pixel in column " +
+                      std::to_string(rowWidth) + ", beyond column 15";
+            return false;
+        }
+        width = std::max(width, rowWidth);
+    }
+    for (auto& row : pixels)
+        row.resize(static_cast<std::size_t>(width));
+    return true;
+}
+
+std::optional<SpriteGrid> CodeReading::sprite()
+{
+    if (dataLines_ == 0) {
+        reason_ = "it has no .db rows";
         return std::nullopt;
     }
-    for (auto& line : pixels)
-        line.resize(static_cast<std::size_t>(width));
-    return pixels;
+    const std::size_t first = hasHeader() ? 1 : 0;
+    PixelRows pixels;
+    if (!(lineOfThreeOrMore_ ? bytesAsRows(first, pixels) : linesAsRows(first, pixels)))
+        return std::nullopt;
+    SpriteGrid grid;
+    const int height = static_cast<int>(pixels.size());
+    const int width = static_cast<int>(pixels.front().size());
+    grid.setRowPosition(SpriteGrid::Side + 1 - height);
+    grid.setColumnPosition(SpriteGrid::Side + 1 - width);
+    grid.updateShownFlags();
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            if (pixels[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)])
+                grid.setColour(grid.rowPosition() + row, grid.columnPosition() + column, Black);
+    return grid;
 }
 
 } // namespace
 
 std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)
 {
-    std::vector<Row> rows;
-    int lineNumber = 0;
-    while (!text.empty() || lineNumber == 0) {
-        const std::size_t end = text.find('\n');
-        const std::optional<Row> row = parseLine(text.substr(0, end), ++lineNumber, reason);
-        if (!row)
+    CodeReading reading(reason);
+    // CR LF, LF and CR alone each end a line.
+    for (int number = 1;; ++number) {
+        const std::size_t end = text.find_first_of("\r\n");
+        if (!reading.readLine(text.substr(0, end), number))
             return std::nullopt;
-        if (!row->empty())
-            rows.push_back(*row);
-        if (rows.size() > static_cast<std::size_t>(SpriteGrid::Side)) {
-            reason = "it has more than 15 rows";
-            return std::nullopt;
-        }
         if (end == std::string_view::npos)
             break;
-        text.remove_prefix(end + 1);
+        text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
     }
-    if (rows.empty()) {
-        reason = "it has no .db rows";
-        return std::nullopt;
-    }
-    const auto pixels = pixelsOf(rows, reason);
-    if (!pixels)
-        return std::nullopt;
-    SpriteGrid grid;
-    const int height = static_cast<int>(pixels->size());
-    const int width = static_cast<int>(pixels->front().size());
-    grid.setRowPosition(SpriteGrid::Side + 1 - height);
-    grid.setColumnPosition(SpriteGrid::Side + 1 - width);
-    grid.updateShownFlags();
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            if ((*pixels)[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)])
-                grid.setColour(grid.rowPosition() + row, grid.columnPosition() + column, Black);
-    return grid;
+    return reading.sprite();
 }
 
 } // namespace quillox

@@ -19,13 +19,24 @@ bool isIdentifierChar(char c)
     return isIdentifierStart(c) || (c >= '0' && c <= '9');
 }
 
-// Z80 register and condition names: an assembler refuses them as labels, in
-// any case.
+// Names an assembler reads as something else, so refuses as labels in any
+// case: Z80 registers, conditions, mnemonics and the common directives.
 bool isReservedWord(std::string_view name)
 {
     static const char* const reserved[] = {
-        "a",  "b",  "c",  "d",   "e",   "h",   "l",   "i",  "r", "f",  "af", "bc", "de", "hl", "ix",
-        "iy", "sp", "pc", "ixh", "ixl", "iyh", "iyl", "nz", "z", "nc", "po", "pe", "p",  "m"};
+        // registers and conditions
+        "a", "b", "c", "d", "e", "h", "l", "i", "r", "f", "af", "bc", "de", "hl", "ix", "iy", "sp",
+        "pc", "ixh", "ixl", "iyh", "iyl", "nz", "z", "nc", "po", "pe", "p", "m",
+        // mnemonics
+        "ld", "ldi", "ldir", "ldd", "lddr", "push", "pop", "ex", "exx", "add", "adc", "sub", "sbc",
+        "and", "or", "xor", "cp", "cpi", "cpir", "cpd", "cpdr", "inc", "dec", "daa", "cpl", "neg",
+        "ccf", "scf", "nop", "halt", "di", "ei", "im", "rlca", "rla", "rrca", "rra", "rlc", "rl",
+        "rrc", "rr", "sla", "sra", "sll", "sli", "srl", "rld", "rrd", "bit", "set", "res", "jp",
+        "jr", "djnz", "call", "ret", "reti", "retn", "rst", "in", "ini", "inir", "ind", "indr",
+        "out", "outi", "otir", "outd", "otdr",
+        // directives
+        "org", "equ", "db", "dw", "ds", "defb", "defw", "defs", "defm", "end", "if", "else",
+        "endif", "macro", "endm", "include", "incbin"};
     std::string lower(name);
     for (char& c : lower)
         if (c >= 'A' && c <= 'Z')

@@ -73,10 +73,46 @@ private slots:
         QTest::newRow("pixel beyond column 15") << ".db $FF,$01" << none << "column 16";
         QTest::newRow("16 digits") << ".db %1000000000000000" << none << "more than 15";
         QTest::newRow("16 rows") << QString(".db 0\n").repeated(16) << none << "more than 15 rows";
-        QTest::newRow("not a byte") << ".db 256" << none << "not a byte";
+        QTest::newRow("not a byte, even past 32 bits")
+            << ".db $FF\n.db $100000000" << none << "line 2: the value 4294967296 is not a byte";
         QTest::newRow("not a number") << ".db %102" << none << "not a number";
         QTest::newRow("no digits") << ".db %,$" << none << "not a number";
-        QTest::newRow("an instruction") << "ld a,5" << none << "line 1 is not a .db line";
+        QTest::newRow("an instruction")
+            << "ld a,5" << none << "line 1 is not a .db line: \"ld a,5\" holds no .db";
+        QTest::newRow("a long word, cut short")
+            << ".db $" + QString(1000, 'F') << none
+            << "line 1: \"$FFFFFFFFFFFFFFFFFFFFFFF...\" is not a number";
+        // Snippets as other tools and the converter write them.
+        const QStringList ball{"00111100", "01000010", "10100101", "10000001",
+                               "10100101", "10011001", "01000010", "00111100"};
+        QTest::newRow("one line of bytes") << "db $3C,$42,$A5,$81,$A5,$99,$42,$3C" << ball << "";
+        QTest::newRow("lines of three or more values, then fewer")
+            << "ball:\n  .db $3C,$42,$A5\n  .db $81,$A5,$99\n  .db $42,$3C" << ball << "";
+        QTest::newRow("15 bytes") << ".db " + QString("$80,").repeated(14) + "$80"
+                                  << QStringList(15, "10000000") << "";
+        QTest::newRow("16 bytes") << ".db 1,2,3,4,5,6,7,8\n.db 9,10,11,12,13,14,15,16" << none
+                                  << "16 bytes make 16 rows; at most 15";
+        QTest::newRow("--equ and --header of .db")
+            << "hero_HEIGHT .equ 2\nhero_WIDTH .equ 1\nhero:\n\t.db\t2,1\n\t.db\t$3C\n\t.db\t$42"
+            << QStringList{"00111100", "01000010"} << "";
+        QTest::newRow("--equ and --header of defb, the editor's digits")
+            << "HERO_HEIGHT: EQU 1\nhero_WIDTH equ 1\n\tdefb\t1,1\n\tdefb\t%101"
+            << QStringList{"101"} << "";
+        QTest::newRow("two bytes a row after a header")
+            << ".db 2,2\n.db $FF,$00\n.db $00,$02"
+            << QStringList{"111111110000000", "000000000000001"} << "";
+        QTest::newRow("a header of other counts is a row")
+            << ".db 2,1\n.db $80" << none << "lengths: line 2 holds 1 values, line 1 2";
+        QTest::newRow("# hex, CR, CR LF and LF line ends")
+            << "DEFB #3C\rDEFB #42\r\n\rDEFB #a5\n"
+            << QStringList{"00111100", "01000010", "10100101"} << "";
+        QTest::newRow("a label without a space") << "hero:.db $FF" << QStringList{"11111111"} << "";
+        QTest::newRow("junk between rows")
+            << ".db $FF\n[junk]\n.db $00" << none << "line 2 is not a .db line: \"[junk]\"";
+        QTest::newRow("a word between rows")
+            << "hero\n.db $FF\r\nfoo\r\n.db $00" << none << "line 3 is not a .db line: \"foo\"";
+        QTest::newRow("a second label")
+            << "a:\n.db $FF\nb:\n.db $00" << none << "line 3 starts a second sprite: \"b:\"";
     }
 
     void readsCodeAsProgramsHoldIt()

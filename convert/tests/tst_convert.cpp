@@ -88,6 +88,10 @@ private slots:
             "0212111111111111000000000001",
             "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
             "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n");
+        row("sprite file of that code", "--to=spr",
+            "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
+            "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n",
+            "0212111111111111000000000001\r\n");
     }
 
     void formats()
@@ -99,17 +103,21 @@ private slots:
         QCOMPARE(converted(options.split(' ', Qt::SkipEmptyParts) << "in"), "0\n\n" + output);
     }
 
-    // A register name or a leading digit gets a "_", a name used before a number;
-    // --label after --label=NAME goes back to the file names.
+    // A register, mnemonic or directive name or a leading digit gets a "_", a
+    // name used before a number; --label after --label=NAME goes back to the
+    // file names.
     void labels()
     {
         QVERIFY(QDir().mkpath("other"));
-        const QStringList files{"A.spr", "NZ.spr", "30 sword-x.spr", "other/30 sword-x.spr"};
+        const QStringList files =
+            QString("A.spr|NZ.spr|end.spr|Djnz.spr|incbin.spr|30 sword-x.spr|other/30 sword-x.spr")
+                .split('|');
         for (const QString& file : files)
             writeFile(file, "01011");
         QCOMPARE(converted(QStringList{"--label=hero", "--label"} + files +
                            QStringList{"A.spr", "A.spr"}),
-                 "0\n\n_A:\r\n\t.db\t%1\r\n_NZ:\r\n\t.db\t%1\r\n_30_sword_x:\r\n\t.db\t%1\r\n"
+                 "0\n\n_A:\r\n\t.db\t%1\r\n_NZ:\r\n\t.db\t%1\r\n_end:\r\n\t.db\t%1\r\n"
+                 "_Djnz:\r\n\t.db\t%1\r\n_incbin:\r\n\t.db\t%1\r\n_30_sword_x:\r\n\t.db\t%1\r\n"
                  "_30_sword_x_2:\r\n\t.db\t%1\r\n_A_2:\r\n\t.db\t%1\r\n_A_3:\r\n\t.db\t%1\r\n");
     }
 
@@ -307,6 +315,7 @@ private slots:
     {
         const QString lines =
             "|--frob a|--to=jpg a|--bytes --to=spr a|--label=9lives a|--label=hl a|"
+            "--label=END a|--label=ld a|"
             "--to=png a b|a -o|--shades=2 a|--shades=5 a|--tile=16x8 a|"
             "--tile=8x0 a|--tile=8 a|--tile=8x8 --tiles=0 a|--tiles=3 a|"
             "--radix=oct a|--directive=.dw a|--mask-order=sideways a|"

@@ -114,7 +114,9 @@ private slots:
             for (int i = 0; i < image.width() * height; ++i)
                 image.setPixel(i % image.width(), i / image.width(),
                                Greys[random.bounded(4)] | (random.bounded(3) ? 0xFF000000 : 0));
-            const QString name = QString("w%1").arg(width);
+            // Pictures named after a directive and a mnemonic get labels with a "_".
+            const QString name = width == 1 ? "end" : width == 2 ? "LD" : QString("w%1").arg(width);
+            const QString label = width <= 2 ? "_" + name : name;
             QVERIFY(image.save(name + ".png"));
             std::vector<std::string> arguments{"--label", name.toStdString() + ".png"};
             const QString tile = QString("--tile=%1x%2").arg(width).arg(height);
@@ -128,7 +130,7 @@ private slots:
                 expected += spriteBytes(image.copy(x, 0, width, height), named);
             if (named.contains("--equ")) { // the size constants read back as data
                 source += QString("\t%1\t%2_HEIGHT,%2_WIDTH\r\n")
-                              .arg(named.value("--directive", ".db"), name)
+                              .arg(named.value("--directive", ".db"), label)
                               .toLatin1();
                 expected += QByteArray{1, char(height)} + char((width + 7) / 8);
             }
