@@ -31,37 +31,22 @@ void appendByte(std::string& out, unsigned char byte, ByteRadix radix)
 
 } // namespace
 
-void appendByteCode(std::string& out, const SpritePixels& pixels, const ByteStyle& style,
-                    const std::string& label)
+std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle& style)
 {
     const int bytesPerRow = (pixels.width + 7) / 8;
-    const auto appendLine = [&](const auto& byteAt) {
-        out += '\t';
-        out += style.directive;
-        out += '\t';
-        for (int index = 0; index < bytesPerRow; ++index) {
-            if (index > 0)
-                out += ',';
-            appendByte(out, byteAt(index), style.radix);
-        }
-        out += "\r\n";
-    };
-    // Bits of one row: `set` for a pixel, `padding` beyond the width.
-    const auto rowByte = [&](int y, int index, bool padding, const auto& set) {
-        unsigned char byte = 0;
-        for (int bit = 0; bit < 8; ++bit) {
-            const int x = index * 8 + bit;
+    // One row's bytes: `set` for a pixel, `padding` beyond the width.
+    const auto rowBytes = [&](int y, bool padding, const auto& set) {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(bytesPerRow));
+        for (int x = 0; x < bytesPerRow * 8; ++x)
             if (x < pixels.width ? set(pixels.at(x, y)) : padding)
-                byte |= static_cast<unsigned char>(0x80 >> bit);
-        }
-        return byte;
+                bytes[static_cast<std::size_t>(x / 8)] |=
+                    static_cast<unsigned char>(0x80 >> (x % 8));
+        return bytes;
     };
     const bool andMask = style.maskPolarity == MaskPolarity::And;
     const auto maskRow = [&](int y) {
-        appendLine([&](int index) {
-            return rowByte(y, index, andMask,
-                           [&](int at) { return pixels.transparent[at] == andMask; });
-        });
+        return rowBytes(y, andMask,
+                        [&](std::size_t at) { return (pixels.transparent[at] != 0) == andMask; });
     };
     struct Plane {
         const char* suffix;
@@ -70,32 +55,63 @@ void appendByteCode(std::string& out, const SpritePixels& pixels, const ByteStyl
     static const Plane ink{"", [](int level) { return level != 0; }};
     static const Plane dark{"_dark", [](int level) { return level >= 2; }};
     static const Plane light{"_light", [](int level) { return level == 1 || level == 3; }};
-    std::vector<Plane> planes{ink};
-    if (style.shades > 2)
-        planes = {dark, light};
-    for (const Plane& plane : planes) {
-        if (!label.empty())
-            out += label + plane.suffix + ":\r\n";
-        if (style.header) {
-            out += "\t" + style.directive + "\t" + std::to_string(pixels.height) + "," +
-                   std::to_string(bytesPerRow) + "\r\n";
-        }
+    std::vector<BytePlane> planes;
+    for (const Plane& plane :
+         style.shades > 2 ? std::vector<Plane>{dark, light} : std::vector<Plane>{ink}) {
+        BytePlane out{plane.suffix, {}};
+        if (style.header)
+            out.lines.push_back({static_cast<unsigned char>(pixels.height),
+                                 static_cast<unsigned char>(bytesPerRow)});
         const auto spriteRow = [&](int y) {
-            appendLine([&](int index) {
-                return rowByte(y, index, false, [&](int at) {
-                    return !pixels.transparent[at] && plane.has(pixels.levels[at]);
-                });
+            return rowBytes(y, false, [&](std::size_t at) {
+                return !pixels.transparent[at] && plane.has(pixels.levels[at]);
             });
         };
         for (int y = 0; y < pixels.height && style.maskOrder == MaskOrder::Before; ++y)
-            maskRow(y);
+            out.lines.push_back(maskRow(y));
         for (int y = 0; y < pixels.height; ++y) {
             if (style.maskOrder == MaskOrder::Interleaved)
-                maskRow(y);
-            spriteRow(y);
+                out.lines.push_back(maskRow(y));
+            out.lines.push_back(spriteRow(y));
         }
         for (int y = 0; y < pixels.height && style.maskOrder == MaskOrder::After; ++y)
-            maskRow(y);
+            out.lines.push_back(maskRow(y));
+        planes.push_back(std::move(out));
+    }
+    return planes;
+}
+
+std::vector<unsigned char> spriteBytes(const SpritePixels& pixels, const ByteStyle& style)
+{
+    std::vector<unsigned char> bytes;
+    for (const BytePlane& plane : bytePlanesOf(pixels, style))
+        for (const auto& line : plane.lines)
+            bytes.insert(bytes.end(), line.begin(), line.end());
+    return bytes;
+}
+
+void appendByteCode(std::string& out, const SpritePixels& pixels, const ByteStyle& style,
+                    const std::string& label)
+{
+    for (const BytePlane& plane : bytePlanesOf(pixels, style)) {
+        if (!label.empty())
+            out += label + plane.labelSuffix + ":\r\n";
+        for (std::size_t line = 0; line < plane.lines.size(); ++line) {
+            out += '\t';
+            out += style.directive;
+            out += '\t';
+            const bool header = style.header && line == 0;
+            for (std::size_t index = 0; index < plane.lines[line].size(); ++index) {
+                if (index > 0)
+                    out += ',';
+                // The header's numbers are counts, written in decimal.
+                if (header)
+                    out += std::to_string(plane.lines[line][index]);
+                else
+                    appendByte(out, plane.lines[line][index], style.radix);
+            }
+            out += "\r\n";
+        }
     }
 }
 

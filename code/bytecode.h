@@ -4,6 +4,7 @@
 #include "editor/spritepixels.h"
 
 #include <string>
+#include <vector>
 
 namespace quillox
 {
@@ -24,6 +25,21 @@ struct ByteStyle {
     MaskPolarity maskPolarity = MaskPolarity::And;
     int shades = 2;
 };
+
+// The bytes of one sprite as its code lines hold them, plane by plane (one,
+// or the dark and the light one of grey levels): each plane's header line
+// (height, bytes per row) when the style asks for it, then the rows of the
+// sprite and its mask in the style's order. Rows are padded on the right to
+// whole bytes, the leftmost pixel in bit 7; transparent pixels and padding
+// are clear in the sprite and in an OR mask, set in an AND mask.
+struct BytePlane {
+    const char* labelSuffix; // "", "_dark" or "_light"
+    std::vector<std::vector<unsigned char>> lines;
+};
+std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle& style);
+
+// Every byte of the sprite in order, as an assembler assembles its code.
+std::vector<unsigned char> spriteBytes(const SpritePixels& pixels, const ByteStyle& style);
 
 // Appends each plane of the sprite: its label ("LABEL:", with "_dark" and
 // "_light" for grey planes) unless `label` is empty, the header line (height,

@@ -5,9 +5,7 @@ namespace quillox
 
 SpritePixels pixelsOfSprite(const SpriteGrid& grid)
 {
-    SpritePixels pixels;
-    pixels.width = grid.width();
-    pixels.height = grid.height();
+    SpritePixels pixels(grid.width(), grid.height());
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x)
             pixels.levels[pixels.at(x, y)] =

@@ -2,21 +2,32 @@
 
 #include "editor/spritegrid.h"
 
-#include <array>
+#include <cstddef>
+#include <vector>
 
 namespace quillox
 {
 
-// A sprite as the byte code writers and the picture reader see it: each
-// pixel's grey level, 0 white to 3 black, and whether it is transparent, row
-// by row from the top left.
+// A sprite of any size as the byte code writers and the picture reader see
+// it: each pixel's grey level, 0 white to 3 black, and whether it is
+// transparent, row by row from the top left.
 struct SpritePixels {
+    SpritePixels() = default;
+    SpritePixels(int width, int height)
+        : width(width), height(height), levels(std::size_t(width) * std::size_t(height)),
+          transparent(levels.size())
+    {
+    }
+
     int width = 0;
     int height = 0;
-    std::array<unsigned char, SpriteGrid::CellCount> levels{};
-    std::array<bool, SpriteGrid::CellCount> transparent{};
+    std::vector<unsigned char> levels;
+    std::vector<unsigned char> transparent; // 0 or 1
 
-    int at(int x, int y) const { return y * width + x; }
+    std::size_t at(int x, int y) const
+    {
+        return std::size_t(y) * std::size_t(width) + std::size_t(x);
+    }
 };
 
 // Clear cells are white (level 0), the others black (3); none transparent.

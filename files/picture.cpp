@@ -142,9 +142,7 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
         return false;
     const int tileWidth = request.tileWidth == 0 ? image.width() : request.tileWidth;
     const int tileHeight = request.tileWidth == 0 ? image.height() : request.tileHeight;
-    SpritePixels tile;
-    tile.width = tileWidth;
-    tile.height = tileHeight;
+    SpritePixels tile(tileWidth, tileHeight);
     long long count = 0;
     for (int top = 0; top < image.height(); top += tileHeight)
         for (int left = 0; left < image.width(); left += tileWidth) {
