@@ -528,8 +528,18 @@ void reportFailure(ConverterRun& run, const std::string& path, const std::string
     run.status = 1;
 }
 
+void reportUsageError(ConverterRun& run, const std::string& message)
+{
+    run.status = 2;
+    run.standardError =
+        "quillox-convert: " + message + "\nTry 'quillox-convert --help' for more information.\n";
+}
+
+constexpr char PngToTerminal[] = "a PNG picture is not written to a terminal; "
+                                 "give -o FILE or redirect standard output";
+
 void convert(const Options& options, const OutputStream& standardOutput,
-             const InputReader& readInput, ConverterRun& run)
+             const InputReader& readInput, bool standardOutputIsTerminal, ConverterRun& run)
 {
     std::optional<fileaccess::FileReplacement> file;
     std::string writeReason;
@@ -540,6 +550,9 @@ void convert(const Options& options, const OutputStream& standardOutput,
             return reportFailure(run, *options.output, failureReason(failure));
     }
     const bool toStream = !file || file->isStandardOutput();
+    // -o /dev/stdout and the other names of standard output are the stream too.
+    if (options.target == Target::Png && toStream && standardOutputIsTerminal)
+        return reportUsageError(run, PngToTerminal);
     const OutputStream put = [&](std::string_view piece) {
         if (run.status != 0)
             return true; // nothing more is written after a failure
@@ -593,15 +606,12 @@ ConverterRun runConverter(const std::vector<std::string>& arguments,
         error = checkOptions(options);
     const bool toStandardOutput = !options.output || *options.output == "-";
     if (!error && options.target == Target::Png && toStandardOutput && standardOutputIsTerminal)
-        error = UsageError{"a PNG picture is not written to a terminal; "
-                           "give -o FILE or redirect standard output"};
+        error = UsageError{PngToTerminal};
     if (error) {
-        run.status = 2;
-        run.standardError = "quillox-convert: " + error->message +
-                            "\nTry 'quillox-convert --help' for more information.\n";
+        reportUsageError(run, error->message);
         return run;
     }
-    convert(options, standardOutput, readInput, run);
+    convert(options, standardOutput, readInput, standardOutputIsTerminal, run);
     return run;
 }
 
