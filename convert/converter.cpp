@@ -41,10 +41,11 @@ constexpr char Usage[] =
     "                   Example: quillox-convert -o sword.z80 sword.spr\n"
     "  --bytes          code for an assembler: rows padded to whole bytes, the\n"
     "                   leftmost pixel in bit 7 (the same as --to=bytes)\n"
-    "                   Example: --bytes sword.spr gives  .db %10100000\n"
+    "                   Example: --bytes s.spr gives  .db %10100000  when s.spr\n"
+    "                   holds 0103101 (1 x 3 pixels: 101)\n"
     "  --to=spr         a sprite file (one FILE only):  --to=spr -o s.spr s.png\n"
-    "  --to=png         a PNG picture, one pixel per cell (one FILE only):\n"
-    "                   --to=png -o s.png s.spr\n"
+    "  --to=png         a PNG picture, one pixel per cell (one FILE only), never\n"
+    "                   to a terminal:  --to=png -o s.png s.spr\n"
     "  -o, --output=OUT write to OUT instead of standard output; OUT is replaced\n"
     "                   only when every FILE converted. '-', /dev/stdout and\n"
     "                   other names of standard output write to the stream.\n"
@@ -106,9 +107,8 @@ constexpr char Usage[] =
     "Sprite files must be exact: two size fields 01 to 15, height x width digits\n"
     "0 or 1, then CR LF, LF or nothing. Code that starts with a TAB must be\n"
     "TAB .db TAB % lines of one width. Sprite files and code over 64 KiB,\n"
-    "pictures over 16 MiB and files that are not regular files are refused. On standard output, "
-    "the sprites before a FILE\n"
-    "that fails are already written.\n"
+    "pictures over 16 MiB and files that are not regular files are refused.\n"
+    "On standard output, the sprites before a FILE that fails are already written.\n"
     "\n"
     "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
     "2 wrong usage.\n";
@@ -528,8 +528,18 @@ void reportFailure(ConverterRun& run, const std::string& path, const std::string
     run.status = 1;
 }
 
+void reportUsageError(ConverterRun& run, const std::string& message)
+{
+    run.status = 2;
+    run.standardError =
+        "quillox-convert: " + message + "\nTry 'quillox-convert --help' for more information.\n";
+}
+
+constexpr char PngToTerminal[] = "a PNG picture is not written to a terminal; "
+                                 "give -o FILE or redirect standard output";
+
 void convert(const Options& options, const OutputStream& standardOutput,
-             const InputReader& readInput, ConverterRun& run)
+             const InputReader& readInput, bool standardOutputIsTerminal, ConverterRun& run)
 {
     std::optional<fileaccess::FileReplacement> file;
     std::string writeReason;
@@ -540,6 +550,9 @@ void convert(const Options& options, const OutputStream& standardOutput,
             return reportFailure(run, *options.output, failureReason(failure));
     }
     const bool toStream = !file || file->isStandardOutput();
+    // -o /dev/stdout and the other names of standard output are the stream too.
+    if (options.target == Target::Png && toStream && standardOutputIsTerminal)
+        return reportUsageError(run, PngToTerminal);
     const OutputStream put = [&](std::string_view piece) {
         if (run.status != 0)
             return true; // nothing more is written after a failure
@@ -593,15 +606,12 @@ ConverterRun runConverter(const std::vector<std::string>& arguments,
         error = checkOptions(options);
     const bool toStandardOutput = !options.output || *options.output == "-";
     if (!error && options.target == Target::Png && toStandardOutput && standardOutputIsTerminal)
-        error = UsageError{"a PNG picture is not written to a terminal; "
-                           "give -o FILE or redirect standard output"};
+        error = UsageError{PngToTerminal};
     if (error) {
-        run.status = 2;
-        run.standardError = "quillox-convert: " + error->message +
-                            "\nTry 'quillox-convert --help' for more information.\n";
+        reportUsageError(run, error->message);
         return run;
     }
-    convert(options, standardOutput, readInput, run);
+    convert(options, standardOutput, readInput, standardOutputIsTerminal, run);
     return run;
 }
 

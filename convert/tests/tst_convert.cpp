@@ -310,6 +310,34 @@ private slots:
         QCOMPARE(run.standardError, "quillox-convert: standard output: No space left on device\n");
     }
 
+    // A PNG picture never reaches a terminal, whatever name standard output has.
+    void pngNeverToTerminal()
+    {
+        writeFile("s.spr", "01011");
+        std::string written;
+        const auto collect = [&written](std::string_view piece) {
+            written += piece;
+            return true;
+        };
+        QStringList names{"", "-"};
+#ifndef _WIN32
+        names << "/dev/stdout";
+#endif
+        for (const QString& name : names) {
+            std::vector<std::string> arguments{"--to=png", "s.spr"};
+            if (!name.isEmpty())
+                arguments.insert(arguments.begin() + 1, {"-o", name.toStdString()});
+            const ConverterRun run = runConverter(arguments, collect, true);
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.standardError.find("not written to a terminal") != std::string::npos,
+                     run.standardError.c_str());
+        }
+        QVERIFY(written.empty());
+        QCOMPARE(runConverter({"--to=png", "-o", "s.png", "s.spr"}, collect, true).status, 0);
+        QVERIFY(written.empty());
+        QVERIFY(QFile::exists("s.png"));
+    }
+
     // Each line of arguments is wrong usage.
     void usage()
     {
