@@ -523,7 +523,8 @@ std::optional<SpriteGrid> HexLinesReading::sprite(std::string& reason) const
 
 } // namespace
 
-std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)
+std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
+                                             bool& readAsCode)
 {
     // The three forms are read side by side; .db code that reads wins, as it
     // did before the others were known.
@@ -546,6 +547,7 @@ std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string&
             break;
         text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
     }
+    readAsCode = directives.hasRows() || axe.started() || hexLines.started();
     if (!directivesFailed)
         if (std::optional<SpriteGrid> sprite = directives.sprite())
             return sprite;
@@ -557,6 +559,12 @@ std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string&
     }
     reason = directivesReason;
     return std::nullopt;
+}
+
+std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)
+{
+    bool readAsCode = false;
+    return readSpriteCodeText(text, reason, readAsCode);
 }
 
 } // namespace quillox

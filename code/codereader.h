@@ -47,5 +47,10 @@ namespace quillox
 // grid. Text that cannot be a sprite of at most 15 x 15 gives the reason,
 // naming the line at fault.
 std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason);
+// The same, telling also whether the text read as code up to the line at
+// fault (.db rows, or Axe data or hex digits first), so that a refusal is
+// worth showing rather than trying the text as a picture.
+std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
+                                             bool& readAsCode);
 
 } // namespace quillox

@@ -39,9 +39,11 @@ InputKind kindOfInput(std::string_view name, std::string_view bytes)
     if (bytes.substr(0, CalculatorSignature.size()) == CalculatorSignature)
         return InputKind::CalculatorFile;
     std::string reason;
+    bool readAsCode = false;
     // Code is text of a sprite file's size at most; a larger input is a picture.
     const auto isCode = [&] {
-        return bytes.size() <= MaxSpriteFileRead && readSpriteCodeText(bytes, reason);
+        return bytes.size() <= MaxSpriteFileRead &&
+               readSpriteCodeText(bytes, reason, readAsCode).has_value();
     };
     if (hasSpriteFileName(name))
         return InputKind::SpriteFile;
@@ -49,7 +51,8 @@ InputKind kindOfInput(std::string_view name, std::string_view bytes)
         return hasLetterInFirstLine(bytes) && isCode() ? InputKind::Code : InputKind::SpriteFile;
     if (!bytes.empty() && bytes.front() == '\t')
         return InputKind::EditorCode;
-    return isCode() ? InputKind::Code : InputKind::Picture;
+    // Code refused at a line after its first rows is code, so that the line is named.
+    return isCode() || readAsCode ? InputKind::Code : InputKind::Picture;
 }
 
 } // namespace quillox

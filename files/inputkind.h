@@ -13,7 +13,8 @@ enum class InputKind {
     SpriteFile,
     // The editor's own code: a TAB first.
     EditorCode,
-    // Code that the lenient code reader takes, as other programs write it.
+    // Code that the lenient code reader takes, as other programs write it, or
+    // refuses at a line after it read as code (.db rows, Axe data, hex lines).
     Code,
     // Anything else; the picture reader decides.
     Picture,
