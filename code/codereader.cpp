@@ -407,7 +407,8 @@ class AxeReading
 public:
     // `line` holds something: no comment, no outer spaces.
     void readLine(std::string_view line, int number);
-    // The text's first line that holds something, but for comments, is Axe data.
+    // The text's first line that holds something, but for comments, is hex
+    // digits in brackets.
     bool started() const { return started_; }
     bool failed() const { return !problem_.empty(); }
     std::optional<SpriteGrid> sprite(std::string& reason) const;
@@ -429,12 +430,12 @@ void AxeReading::readLine(std::string_view line, int number)
         refuse(number, " is not Axe data: " + quoted(line));
         return;
     }
-    started_ = true;
     const std::size_t close = line.find(']');
     if (close == std::string_view::npos || !isHexDigits(line.substr(1, close - 1))) {
         refuse(number, ": " + quoted(line) + " is not hex digits in brackets");
         return;
     }
+    started_ = true;
     const std::string_view digits = line.substr(1, close - 1);
     if (digits.size() % 2 != 0) {
         refuse(number, ": " + quoted(line) + " holds an odd number of hex digits");

@@ -133,7 +133,9 @@ private slots:
             << "line 2 starts a second sprite after the store on line 1";
         QTest::newRow("Axe, odd digits")
             << "[3C]\n[3C4]" << none << "line 2: \"[3C4]\" holds an odd";
-        QTest::newRow("Axe, not hex") << "[3G]" << none << "line 1: \"[3G]\" is not hex digits";
+        QTest::newRow("Axe, not hex")
+            << "[3C]\n[3G]" << none << "line 2: \"[3G]\" is not hex digits";
+        QTest::newRow("brackets of no hex") << "[Section]" << none << "no .db rows";
         QTest::newRow("Axe, no name")
             << "[3C] Pic1" << none << "line 1: \"[3C] Pic1\" stores to no";
         QTest::newRow("Axe, 16 bytes") << "[" + QString("FF").repeated(16) + "]" << none
