@@ -32,6 +32,13 @@ struct DataLine {
 
 using PixelRows = std::vector<std::vector<bool>>;
 
+SpriteGrid gridOf(const PixelRows& pixels);
+
+std::string tooManyBytes(std::size_t bytes)
+{
+    return std::to_string(bytes) + " bytes make " + std::to_string(bytes) + " rows; at most 15";
+}
+
 std::string lower(std::string_view text)
 {
     std::string out(text);
@@ -78,6 +85,41 @@ std::string quoted(std::string_view text)
     constexpr std::size_t MaxShown = 24;
     return "\"" + std::string(text.substr(0, MaxShown)) + (text.size() > MaxShown ? "...\"" : "\"");
 }
+
+// What is left of a line once its ";" comment and outer spaces are gone.
+std::string_view content(std::string_view line)
+{
+    return trimmed(line.substr(0, line.find(';')));
+}
+
+bool isHexDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c));
+    });
+}
+
+int hexDigit(char c)
+{
+    return std::isdigit(static_cast<unsigned char>(c))
+               ? c - '0'
+               : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+}
+
+// Bytes in order, a row of 8 pixels each: the first 15 kept, the rest counted.
+struct ByteRows {
+    std::vector<std::uint8_t> kept;
+    std::size_t count = 0;
+
+    // An even run of hex digits, two a byte.
+    void addHex(std::string_view digits)
+    {
+        for (std::size_t at = 0; at + 1 < digits.size() && kept.size() < MaxRows; at += 2)
+            kept.push_back(
+                static_cast<std::uint8_t>(hexDigit(digits[at]) * 16 + hexDigit(digits[at + 1])));
+        count += digits.size() / 2;
+    }
+};
 
 bool parseDigits(std::string_view digits, int base, std::uint64_t& number)
 {
@@ -136,6 +178,7 @@ public:
     explicit CodeReading(std::string& reason) : reason_(reason) {}
 
     bool readLine(std::string_view line, int number);
+    bool hasRows() const { return dataLines_ > 0; }
     std::optional<SpriteGrid> sprite();
 
 private:
@@ -154,7 +197,7 @@ private:
 
 bool CodeReading::readLine(std::string_view line, int number)
 {
-    line = trimmed(line.substr(0, line.find(';')));
+    line = content(line);
     if (line.empty())
         return true;
     // A label may stand before the statement, with or without a colon, and a
@@ -242,8 +285,7 @@ bool CodeReading::bytesAsRows(std::size_t first, PixelRows& pixels)
 {
     const std::size_t bytes = values_ - (first > 0 ? 2 : 0);
     if (bytes > MaxRows) {
-        reason_ =
-            std::to_string(bytes) + " bytes make " + std::to_string(bytes) + " rows; at most 15";
+        reason_ = tooManyBytes(bytes);
         return false;
     }
     for (std::size_t index = first; index < lines_.size(); ++index)
@@ -317,13 +359,19 @@ bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
 std::optional<SpriteGrid> CodeReading::sprite()
 {
     if (dataLines_ == 0) {
-        reason_ = "it has no .db rows";
+        reason_ = "it has no .db rows, Axe data or lines of hex digits";
         return std::nullopt;
     }
     const std::size_t first = hasHeader() ? 1 : 0;
     PixelRows pixels;
     if (!(lineOfThreeOrMore_ ? bytesAsRows(first, pixels) : linesAsRows(first, pixels)))
         return std::nullopt;
+    return gridOf(pixels);
+}
+
+// The rows in the bottom-right block of an otherwise white grid.
+SpriteGrid gridOf(const PixelRows& pixels)
+{
     SpriteGrid grid;
     const int height = static_cast<int>(pixels.size());
     const int width = static_cast<int>(pixels.front().size());
@@ -337,21 +385,187 @@ std::optional<SpriteGrid> CodeReading::sprite()
     return grid;
 }
 
+std::optional<SpriteGrid> spriteOfBytes(const ByteRows& bytes, std::string& reason)
+{
+    if (bytes.count > MaxRows) {
+        reason = tooManyBytes(bytes.count);
+        return std::nullopt;
+    }
+    PixelRows pixels;
+    for (const std::uint8_t byte : bytes.kept) {
+        std::vector<bool>& row = pixels.emplace_back();
+        for (int bit = 7; bit >= 0; --bit)
+            row.push_back((byte >> bit) & 1u);
+    }
+    return gridOf(pixels);
+}
+
+// Axe Parser's data: "[3C42...]", perhaps stored to a name ("→Pic1", "->Pic1").
+// Lines of a first "." are Axe's comments, as its program header is.
+class AxeReading
+{
+public:
+    // `line` holds something: no comment, no outer spaces.
+    void readLine(std::string_view line, int number);
+    // The text's first line that holds something, but for comments, is hex
+    // digits in brackets.
+    bool started() const { return started_; }
+    bool failed() const { return !problem_.empty(); }
+    std::optional<SpriteGrid> sprite(std::string& reason) const;
+
+private:
+    void refuse(int number, const std::string& why) { problem_ = lineText(number) + why; }
+
+    bool started_ = false;
+    std::string problem_;
+    int storeLine_ = 0;
+    ByteRows bytes_;
+};
+
+void AxeReading::readLine(std::string_view line, int number)
+{
+    if (failed() || (line.front() == '.' && !isDirective(firstWord(line))))
+        return;
+    if (line.front() != '[') {
+        refuse(number, " is not Axe data: " + quoted(line));
+        return;
+    }
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos || !isHexDigits(line.substr(1, close - 1))) {
+        refuse(number, ": " + quoted(line) + " is not hex digits in brackets");
+        return;
+    }
+    started_ = true;
+    const std::string_view digits = line.substr(1, close - 1);
+    if (digits.size() % 2 != 0) {
+        refuse(number, ": " + quoted(line) + " holds an odd number of hex digits");
+        return;
+    }
+    const std::string_view store = trimmed(line.substr(close + 1));
+    if (!store.empty()) {
+        std::string_view name;
+        for (const std::string_view arrow : {"\xE2\x86\x92", "->"})
+            if (store.substr(0, arrow.size()) == arrow)
+                name = trimmed(store.substr(arrow.size()));
+        if (name.empty() || name.find_first_of(" \t") != std::string_view::npos) {
+            refuse(number, ": " + quoted(line) + " stores to no name, as in \"[3C42]->Pic1\"");
+            return;
+        }
+    }
+    // Axe keeps data lines one after another; a store names where a sprite
+    // starts, so data after one is the next sprite.
+    if (storeLine_ != 0) {
+        refuse(number, " starts a second sprite after the store on " + lineText(storeLine_) + ": " +
+                           quoted(line));
+        return;
+    }
+    bytes_.addHex(digits);
+    if (!store.empty())
+        storeLine_ = number;
+}
+
+std::optional<SpriteGrid> AxeReading::sprite(std::string& reason) const
+{
+    if (failed()) {
+        reason = problem_;
+        return std::nullopt;
+    }
+    return spriteOfBytes(bytes_, reason);
+}
+
+// Lines of hex digits, two a byte, as TI-BASIC sprite routines take them.
+class HexLinesReading
+{
+public:
+    // `line` holds something: no comment, no outer spaces.
+    void readLine(std::string_view line, int number);
+    // The text's first line that holds something is a run of hex digits.
+    bool started() const { return started_; }
+    bool failed() const { return !problem_.empty(); }
+    std::optional<SpriteGrid> sprite(std::string& reason) const;
+
+private:
+    bool started_ = false;
+    bool seenLine_ = false;
+    // A letter or more than 3 digits: the lines are no decimal bytes.
+    bool plainlyHex_ = false;
+    std::string problem_;
+    ByteRows bytes_;
+};
+
+void HexLinesReading::readLine(std::string_view line, int number)
+{
+    if (failed())
+        return;
+    const bool first = !seenLine_;
+    seenLine_ = true;
+    if (!isHexDigits(line) || line.size() % 2 != 0) {
+        problem_ = lineText(number) + " is not an even run of hex digits: " + quoted(line);
+        return;
+    }
+    started_ = started_ || first;
+    plainlyHex_ = plainlyHex_ || line.size() > 3 ||
+                  line.find_first_not_of("0123456789") != std::string_view::npos;
+    bytes_.addHex(line);
+}
+
+std::optional<SpriteGrid> HexLinesReading::sprite(std::string& reason) const
+{
+    if (failed()) {
+        reason = problem_;
+        return std::nullopt;
+    }
+    if (!plainlyHex_) {
+        reason = "its lines may be decimal or hex: none holds a letter A-F or more than 3 digits";
+        return std::nullopt;
+    }
+    return spriteOfBytes(bytes_, reason);
+}
+
 } // namespace
 
-std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)
+std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
+                                             bool& readAsCode)
 {
-    CodeReading reading(reason);
+    // The three forms are read side by side; .db code that reads wins, as it
+    // did before the others were known.
+    std::string directivesReason;
+    CodeReading directives(directivesReason);
+    bool directivesFailed = false;
+    AxeReading axe;
+    HexLinesReading hexLines;
     // CR LF, LF and CR alone each end a line.
     for (int number = 1;; ++number) {
         const std::size_t end = text.find_first_of("\r\n");
-        if (!reading.readLine(text.substr(0, end), number))
-            return std::nullopt;
-        if (end == std::string_view::npos)
+        const std::string_view line = text.substr(0, end);
+        directivesFailed = directivesFailed || !directives.readLine(line, number);
+        if (const std::string_view held = content(line); !held.empty()) {
+            axe.readLine(held, number);
+            hexLines.readLine(held, number);
+        }
+        if (end == std::string_view::npos ||
+            (directivesFailed && axe.failed() && hexLines.failed()))
             break;
         text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
     }
-    return reading.sprite();
+    readAsCode = directives.hasRows() || axe.started() || hexLines.started();
+    if (!directivesFailed)
+        if (std::optional<SpriteGrid> sprite = directives.sprite())
+            return sprite;
+    if (!directives.hasRows()) {
+        if (axe.started())
+            return axe.sprite(reason);
+        if (hexLines.started())
+            return hexLines.sprite(reason);
+    }
+    reason = directivesReason;
+    return std::nullopt;
+}
+
+std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)
+{
+    bool readAsCode = false;
+    return readSpriteCodeText(text, reason, readAsCode);
 }
 
 } // namespace quillox

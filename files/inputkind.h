@@ -8,11 +8,13 @@ namespace quillox
 enum class InputKind {
     // Starts with the "**TI83F*" signature of the calculator's variable files.
     CalculatorFile,
-    // A ".spr" name or a digit first: the sprite file's height.
+    // A ".spr" name or a digit first: the sprite file's height. Lines of hex
+    // digits with a letter in the first ("3C42A5") are code instead.
     SpriteFile,
     // The editor's own code: a TAB first.
     EditorCode,
-    // Code that the lenient code reader takes, as other programs write it.
+    // Code that the lenient code reader takes, as other programs write it, or
+    // refuses at a line after it read as code (.db rows, Axe data, hex lines).
     Code,
     // Anything else; the picture reader decides.
     Picture,

@@ -115,6 +115,49 @@ private slots:
             << "a:\n.db $FF\nb:\n.db $00" << none << "line 3 starts a second sprite: \"b:\"";
     }
 
+    void readsAxeDataAndHexLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("sprite");
+        QTest::addColumn<QString>("reason");
+        const QStringList none;
+        const QStringList ball{"00111100", "01000010", "10100101", "10000001",
+                               "10100101", "10011001", "01000010", "00111100"};
+        QTest::newRow("Axe, stored") << "[3C42A581A599423C]\u2192Pic1" << ball << "";
+        QTest::newRow("Axe, header comment, lower case, ->")
+            << ".SMILEY\r\n [3c42a581a599423c] -> Pic1 \r\n"
+            << ball << "";
+        QTest::newRow("Axe lines in order") << "[3C42A5]\n\n[81A5]\n[99423C]->GDB1" << ball << "";
+        QTest::newRow("Axe, a second sprite")
+            << "[3C]->Pic1\n[42]->Pic2" << none
+            << "line 2 starts a second sprite after the store on line 1";
+        QTest::newRow("Axe, odd digits")
+            << "[3C]\n[3C4]" << none << "line 2: \"[3C4]\" holds an odd";
+        QTest::newRow("Axe, not hex")
+            << "[3C]\n[3G]" << none << "line 2: \"[3G]\" is not hex digits";
+        QTest::newRow("brackets of no hex") << "[Section]" << none << "no .db rows";
+        QTest::newRow("Axe, no name")
+            << "[3C] Pic1" << none << "line 1: \"[3C] Pic1\" stores to no";
+        QTest::newRow("Axe, 16 bytes") << "[" + QString("FF").repeated(16) + "]" << none
+                                       << "16 bytes make 16 rows; at most 15";
+        QTest::newRow("Axe, then a word")
+            << "[3C]\nfoo" << none << "line 2 is not Axe data: \"foo\"";
+        QTest::newRow("Axe before .db is a label")
+            << "[3C]->Pic1\n.db $FF" << QStringList{"11111111"} << "";
+        QTest::newRow("hex line") << "3C42A581A599423C" << ball << "";
+        QTest::newRow("hex lines, lower case, comments")
+            << "; smiley\r3c42a5 ; top\r81a599\r\r423c" << ball << "";
+        QTest::newRow("hex lines that may be decimal") << "60\n90" << none << "may be decimal";
+        QTest::newRow("hex, an odd line")
+            << "3C42\n3C4" << none << "line 2 is not an even run of hex digits: \"3C4\"";
+        QTest::newRow("hex, 16 bytes")
+            << QString("FF00").repeated(8) << none << "16 bytes make 16 rows; at most 15";
+        QTest::newRow("hex word before .db is a label")
+            << "BEEF\n.db $FF" << QStringList{"11111111"} << "";
+    }
+
+    void readsAxeDataAndHexLines() { readsCodeAsProgramsHoldIt(); }
+
     void readsCodeAsProgramsHoldIt()
     {
         QFETCH(QString, text);

@@ -121,6 +121,41 @@ private slots:
                  "_30_sword_x_2:\r\n\t.db\t%1\r\n_A_2:\r\n\t.db\t%1\r\n_A_3:\r\n\t.db\t%1\r\n");
     }
 
+    // The pictures and snippets a new user meets, from tests/data/inputs.
+    void firstInputs_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("output");
+        const QByteArray smiley = "0\n\n0808"
+                                  "00111100010000101010010110000001"
+                                  "10100101100110010100001000111100\r\n";
+        for (const char* file : {"smiley-transparent.png", "smiley-near-white.png", "smiley.z80",
+                                 "smiley-spaces.asm", "smiley-converter.inc", "smiley-one-line.asm",
+                                 "smiley-defb-cr.z80", "smiley-hex.txt"})
+            QTest::newRow(file) << file << smiley;
+        QTest::newRow("margin") << "smiley-margin.png"
+                                << "0\nquillox-convert: smiley-margin.png: the picture is 16 x 16 "
+                                   "pixels; took the 8 x 8 pixels drawn at 4,4" +
+                                       smiley.mid(1);
+        QTest::newRow("Axe") << "axe-pic1.txt"
+                             << QByteArray("0\n\n0808"
+                                           "00111100010000101000000110100101"
+                                           "10000001101001010100001000111100\r\n");
+        QTest::newRow("a stray word") << "stray-word.z80"
+                                      << QByteArray("1\nquillox-convert: stray-word.z80: line 3 is "
+                                                    "not a .db line: \"foo\" stands alone after "
+                                                    "the rows\n\n");
+    }
+
+    void firstInputs()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, output);
+        QFile::remove(file);
+        QVERIFY(QFile::copy(QFINDTESTDATA("../../tests/data/inputs/" + file), file));
+        QCOMPARE(converted({"--to=spr", file}), output);
+    }
+
     // A canvas larger than a sprite gives the box of what is drawn on it, for
     // the outputs that hold at most 15 x 15; the converter says so.
     void largePictures_data()

@@ -481,6 +481,37 @@ private slots:
         QCOMPARE(platform->messages.size(), 1);
     }
 
+    // A new user's first files open as the converter reads them.
+    void opensFirstInputs_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("sprite");
+        QTest::addColumn<QString>("message");
+        const QStringList smiley{"00111100", "01000010", "10100101", "10000001",
+                                 "10100101", "10011001", "01000010", "00111100"};
+        QTest::newRow("transparent PNG") << "smiley-transparent.png" << smiley << "";
+        QTest::newRow("hex line, a digit first") << "smiley-hex.txt" << smiley << "";
+        QTest::newRow("Axe") << "axe-pic1.txt"
+                             << QStringList{"00111100", "01000010", "10000001", "10100101",
+                                            "10000001", "10100101", "01000010", "00111100"}
+                             << "";
+        QTest::newRow("a stray word") << "stray-word.z80" << QStringList{"0"}
+                                      << "could not be read:\nline 3 is not a .db line";
+    }
+
+    void opensFirstInputs()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, sprite);
+        QFETCH(QString, message);
+        setSize(15, 15); // 1 x 1, which a refusal keeps
+        window->openFile(QFINDTESTDATA("../../tests/data/inputs/" + file));
+        QCOMPARE(code(), codeOf(sprite));
+        QCOMPARE(platform->messages.size(), message.isEmpty() ? 0 : 1);
+        QVERIFY2(platform->messages.value(0).text.contains(message),
+                 qPrintable(platform->messages.value(0).text));
+    }
+
     // The picture and code dialog is its own; the sprite dialogs keep theirs.
     void openPictureOrCodeKeepsTheSpriteDialog()
     {
