@@ -23,15 +23,6 @@ bool hasSpriteFileName(std::string_view name)
            });
 }
 
-// Sprite files hold digits; a line of hex digits such as "3C42A5" may also
-// start with one.
-bool hasLetterInFirstLine(std::string_view bytes)
-{
-    const std::string_view line = bytes.substr(0, bytes.find_first_of("\r\n"));
-    return std::any_of(line.begin(), line.end(),
-                       [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
-}
-
 } // namespace
 
 InputKind kindOfInput(std::string_view name, std::string_view bytes)
@@ -45,10 +36,10 @@ InputKind kindOfInput(std::string_view name, std::string_view bytes)
         return bytes.size() <= MaxSpriteFileRead &&
                readSpriteCodeText(bytes, reason, readAsCode).has_value();
     };
-    if (hasSpriteFileName(name))
+    // A sprite file starts with its height; the lenient reader takes any
+    // damaged one as it is.
+    if (hasSpriteFileName(name) || (!bytes.empty() && bytes.front() >= '0' && bytes.front() <= '9'))
         return InputKind::SpriteFile;
-    if (!bytes.empty() && std::isdigit(static_cast<unsigned char>(bytes.front())))
-        return hasLetterInFirstLine(bytes) && isCode() ? InputKind::Code : InputKind::SpriteFile;
     if (!bytes.empty() && bytes.front() == '\t')
         return InputKind::EditorCode;
     // Code refused at a line after its first rows is code, so that the line is named.

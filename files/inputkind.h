@@ -8,8 +8,7 @@ namespace quillox
 enum class InputKind {
     // Starts with the "**TI83F*" signature of the calculator's variable files.
     CalculatorFile,
-    // A ".spr" name or a digit first: the sprite file's height. Lines of hex
-    // digits with a letter in the first ("3C42A5") are code instead.
+    // A ".spr" name or a digit first: the sprite file's height.
     SpriteFile,
     // The editor's own code: a TAB first.
     EditorCode,

@@ -129,10 +129,15 @@ private slots:
         const QByteArray smiley = "0\n\n0808"
                                   "00111100010000101010010110000001"
                                   "10100101100110010100001000111100\r\n";
-        for (const char* file : {"smiley-transparent.png", "smiley-near-white.png", "smiley.z80",
-                                 "smiley-spaces.asm", "smiley-converter.inc", "smiley-one-line.asm",
-                                 "smiley-defb-cr.z80", "smiley-hex.txt"})
+        for (const char* file :
+             {"smiley-transparent.png", "smiley-near-white.png", "smiley.z80", "smiley-spaces.asm",
+              "smiley-converter.inc", "smiley-one-line.asm", "smiley-defb-cr.z80"})
             QTest::newRow(file) << file << smiley;
+        // A digit first is a sprite file's height, also in a line of hex digits.
+        QTest::newRow("hex line, a digit first")
+            << "smiley-hex.txt"
+            << QByteArray("1\nquillox-convert: smiley-hex.txt: the size fields are not two "
+                          "numbers from 01 to 15\n\n");
         QTest::newRow("margin") << "smiley-margin.png"
                                 << "0\nquillox-convert: smiley-margin.png: the picture is 16 x 16 "
                                    "pixels; took the 8 x 8 pixels drawn at 4,4" +

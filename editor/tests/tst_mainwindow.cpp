@@ -490,7 +490,10 @@ private slots:
         const QStringList smiley{"00111100", "01000010", "10100101", "10000001",
                                  "10100101", "10011001", "01000010", "00111100"};
         QTest::newRow("transparent PNG") << "smiley-transparent.png" << smiley << "";
-        QTest::newRow("hex line, a digit first") << "smiley-hex.txt" << smiley << "";
+        // A digit first is a sprite file's height; pasted, the line is hex.
+        QTest::newRow("hex line, a digit first")
+            << "smiley-hex.txt" << QStringList{"0"}
+            << "its height field \"3C\" and width field \"42\" are not 01 to 15";
         QTest::newRow("Axe") << "axe-pic1.txt"
                              << QStringList{"00111100", "01000010", "10000001", "10100101",
                                             "10000001", "10100101", "01000010", "00111100"}
