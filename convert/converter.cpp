@@ -542,6 +542,7 @@ public:
                 variable_.data = std::move(*picture);
                 return true;
             }
+            refused = true;
             return false;
         }
         writeFailed = !put_(piece_);
@@ -552,6 +553,9 @@ public:
     // What was made of the input that the user should know, such as a crop.
     std::string note;
     bool writeFailed = false;
+    // A sprite the output cannot hold (reason tells): a false from take()
+    // only stops the cutting of a sheet.
+    bool refused = false;
 
 private:
     static std::string toText(const std::vector<unsigned char>& bytes)
@@ -614,11 +618,11 @@ bool convertBytes(const Options& options, const std::string& path, const std::st
             return false;
         }
         return picture && tilesOfPixels(*picture, request, take, converter.reason) &&
-               !converter.writeFailed;
+               !converter.writeFailed && !converter.refused;
     }
     const ImageCodec* codec = loadImageCodec(converter.reason);
     return codec && codec->tilesOfPicture(bytes, request, take, converter.reason) &&
-           !converter.writeFailed;
+           !converter.writeFailed && !converter.refused;
 }
 
 void reportFailure(ConverterRun& run, const std::string& path, const std::string& reason)
