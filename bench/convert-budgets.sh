@@ -2,7 +2,8 @@
 # The converter's budgets: 10,000 sprite files in one call (at most 1 s, memory
 # flat), a 1200 x 1200 sheet of 8 x 8 tiles with masks and labels (22,500
 # sprites, at most 1 s, memory flat in the number of tiles), and the start-up of --version beside a hello world linked against
-# Qt Core, measured in the same run (at most 1.5 times as long).
+# Qt Core, measured in the same run (at most 1.5 times as long); a 96 x 64
+# picture to a TI-83 Plus AppVar (at most 1 s).
 #
 # usage: bench/convert-budgets.sh [BUILD_DIR]   (needs hyperfine)
 set -eu
@@ -24,18 +25,18 @@ for n in range(10000):
 PY
 
 # Sheets of 8 x 8 tiles of black, white and transparent pixels, 1200 x 1200
-# and 80 x 80 pixels.
+# and 80 x 80 pixels; a 96 x 64 screen of the same pixels.
 python3 - "$work" <<'PY'
 import random, struct, sys, zlib
 random.seed(2)
 colours = [b"\0\0\0\xff", b"\xff\xff\xff\xff", b"\0\0\0\0"]
 def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-for side in (1200, 80):
-    rows = b"".join(b"\0" + b"".join(random.choice(colours) for _ in range(side))
-                    for _ in range(side))
-    with open("%s/sheet%d.png" % (sys.argv[1], side), "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 6, 0, 0, 0))
+for name, width, height in (("sheet1200", 1200, 1200), ("sheet80", 80, 80), ("screen", 96, 64)):
+    rows = b"".join(b"\0" + b"".join(random.choice(colours) for _ in range(width))
+                    for _ in range(height))
+    with open("%s/%s.png" % (sys.argv[1], name), "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
                 + chunk(b"IDAT", zlib.compress(rows, 6)) + chunk(b"IEND", b""))
 PY
 
@@ -54,6 +55,10 @@ hyperfine -N --warmup 2 --runs 10 --export-json sheet.json \
 # shellcheck disable=SC2086
 /usr/bin/time -f "max resident, 100 tiles of an 80 x 80 sheet: %M KiB" \
     "$convert" $sheet -o sheet.inc sheet80.png
+
+echo "== a 96 x 64 picture to a TI-83 Plus AppVar"
+hyperfine -N --warmup 3 --runs 20 --export-json appvar.json \
+    -n "96 x 64 to .8xv" "$convert --to=8xv --name=SCREEN -o screen.8xv screen.png"
 
 files=$(echo s*.spr)
 echo "== 10,000 sprite files in one call"
@@ -80,6 +85,8 @@ print("1200 x 1200 sheet: -o %.0f ms, standard output %.0f ms (budget 1000 ms)"
 hello, version = (r["median"] for r in json.load(open("start.json"))["results"])
 print("10,000 files: -o %.0f ms, standard output %.0f ms (budget 1000 ms)"
       % (many[0] * 1e3, many[1] * 1e3))
+appvar = json.load(open("appvar.json"))["results"][0]["median"]
+print("96 x 64 picture to .8xv: %.1f ms (budget 1000 ms)" % (appvar * 1e3))
 print("start-up: hello %.2f ms, --version %.2f ms, ratio %.2f (budget 1.5)"
       % (hello * 1e3, version * 1e3, version / hello))
 PY

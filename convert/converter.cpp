@@ -5,7 +5,9 @@
 #include "code/labels.h"
 #include "code/spritecode.h"
 #include "convert/imagemodule.h"
+#include "files/calculatorfile.h"
 #include "files/inputkind.h"
+#include "files/pixeltiles.h"
 #include "files/spritefile.h"
 #include "platform/fileaccess.h"
 
@@ -34,7 +36,8 @@ constexpr char Usage[] =
     "transparent pixels are clear. A larger picture gives the box of its drawn\n"
     "pixels for --to=code and --to=spr when that box fits in 15 x 15. The kind\n"
     "is told by the content: a .spr name or a digit first is a sprite file, then\n"
-    "code, else a picture. '-' reads standard input.\n"
+    "code, else a picture. '-' reads standard input. A TI-83 Plus picture file\n"
+    "(.8xi, a Pic variable) is a 96 x 63 picture.\n"
     "\n"
     "Output:\n"
     "  --to=code        code as the editor saves it, one .db line per row (default)\n"
@@ -46,6 +49,18 @@ constexpr char Usage[] =
     "  --to=spr         a sprite file (one FILE only):  --to=spr -o s.spr s.png\n"
     "  --to=png         a PNG picture, one pixel per cell (one FILE only), never\n"
     "                   to a terminal:  --to=png -o s.png s.spr\n"
+    "  --to=8xv         a TI-83 Plus AppVar file holding the bytes of every sprite,\n"
+    "                   in order, as --bytes assembles them (at most 65516 bytes;\n"
+    "                   the byte options apply, a picture may be of any size):\n"
+    "                   --to=8xv --name=SPRITES -o sprites.8xv hero.spr ship.png\n"
+    "  --to=8xi         a TI-83 Plus picture file (Pic) of one FILE of at most\n"
+    "                   96 x 64 pixels, placed at the top left; its 64th row, which\n"
+    "                   a Pic cannot hold, must be clear:\n"
+    "                   --to=8xi --name=Pic1 -o title.8xi title.png\n"
+    "  --name=NAME      the calculator variable's name, needed by both: for an\n"
+    "                   AppVar 1 to 8 letters and digits, a letter first; for a\n"
+    "                   picture Pic1 to Pic9 or Pic0\n"
+    "  --archived       the variable goes to the archive when it is sent\n"
     "  -o, --output=OUT write to OUT instead of standard output; OUT is replaced\n"
     "                   only when every FILE converted. '-', /dev/stdout and\n"
     "                   other names of standard output write to the stream.\n"
@@ -107,13 +122,20 @@ constexpr char Usage[] =
     "Sprite files must be exact: two size fields 01 to 15, height x width digits\n"
     "0 or 1, then CR LF, LF or nothing. Code that starts with a TAB must be\n"
     "TAB .db TAB % lines of one width. Sprite files and code over 64 KiB,\n"
-    "pictures over 16 MiB and files that are not regular files are refused.\n"
-    "On standard output, the sprites before a FILE that fails are already written.\n"
+    "pictures over 16 MiB and files that are not regular files are refused. On\n"
+    "standard output, the sprites before a FILE that fails are already written.\n"
+    "\n"
+    "PNG pictures and calculator files are not written to a terminal.\n"
     "\n"
     "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
     "2 wrong usage.\n";
 
-enum class Target { Code, Bytes, SpriteFile, Png };
+enum class Target { Code, Bytes, SpriteFile, Png, AppVar, Pic };
+
+bool isCalculatorFile(Target target)
+{
+    return target == Target::AppVar || target == Target::Pic;
+}
 
 struct Options {
     Target target = Target::Code;
@@ -132,6 +154,9 @@ struct Options {
     bool help = false;
     bool version = false;
     bool thresholdGiven = false;
+    // The calculator variable's name and whether it goes to the archive.
+    std::optional<std::string> variableName;
+    bool archived = false;
 };
 
 struct UsageError {
@@ -210,7 +235,9 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
                                     {{"code", Target::Code},
                                      {"bytes", Target::Bytes},
                                      {"spr", Target::SpriteFile},
-                                     {"png", Target::Png}},
+                                     {"png", Target::Png},
+                                     {"8xv", Target::AppVar},
+                                     {"8xi", Target::Pic}},
                                     target);
         if (!error && !chooseTarget(options, target))
             error = UsageError{"choose one output format"};
@@ -228,6 +255,10 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
         options.sizeSuffix = false;
         if (!isAssemblerIdentifier("a" + value))
             return UsageError{"'" + value + "' cannot end a label"};
+        return std::nullopt;
+    }
+    if (name == "--name") {
+        options.variableName = value;
         return std::nullopt;
     }
     if (name == "--output") {
@@ -301,6 +332,8 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
         } else if (argument == "--label-suffix") {
             options.sizeSuffix = true;
             options.labelSuffix.clear();
+        } else if (argument == "--archived") {
+            options.archived = true;
         } else if (argument == "--equ") {
             options.equ = true;
         } else if (argument == "--header" || argument == "--mask") {
@@ -323,12 +356,39 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
     return std::nullopt;
 }
 
+// The variable's name and where a picture is taken whole.
+std::optional<UsageError> checkCalculatorOptions(Options& options)
+{
+    if (!isCalculatorFile(options.target)) {
+        if (options.variableName || options.archived)
+            return UsageError{std::string(options.archived ? "--archived" : "--name") +
+                              " goes with --to=8xv and --to=8xi only"};
+        return std::nullopt;
+    }
+    const bool appVar = options.target == Target::AppVar;
+    if (!options.variableName)
+        return UsageError{appVar ? "--to=8xv needs the AppVar's name: --name=NAME"
+                                 : "--to=8xi needs the picture's name: --name=Pic1 to Pic9, Pic0"};
+    const std::string& name = *options.variableName;
+    if (appVar && !isAppVarName(name))
+        return UsageError{"'" + name + "' is not an AppVar name: 1 to 8 letters and digits, " +
+                          "a letter first"};
+    if (!appVar && !picVariableName(name))
+        return UsageError{"'" + name + "' is not a picture's name: Pic1 to Pic9 or Pic0"};
+    // A Pic is the screen; an AppVar holds bytes of any size up to a sheet's.
+    options.picture.wholeWidth = appVar ? 4096 : PicWidth;
+    options.picture.wholeHeight = appVar ? 4096 : ScreenHeight;
+    return std::nullopt;
+}
+
 std::optional<UsageError> checkOptions(Options& options)
 {
     if (!options.byteOption.empty()) {
-        if (options.targetChosen && options.target != Target::Bytes)
+        if (options.targetChosen && options.target != Target::Bytes &&
+            options.target != Target::AppVar)
             return UsageError{options.byteOption + " goes with byte code (--bytes) only"};
-        options.target = Target::Bytes;
+        if (options.target != Target::AppVar)
+            options.target = Target::Bytes;
     }
     if (options.picture.mask && options.style.maskOrder == MaskOrder::None)
         options.style.maskOrder = MaskOrder::Before;
@@ -339,12 +399,15 @@ std::optional<UsageError> checkOptions(Options& options)
         return UsageError{"--threshold goes with two colours only, not with --shades"};
     options.picture.cropToDrawn =
         options.target == Target::Code || options.target == Target::SpriteFile;
-    const bool picture = options.target == Target::SpriteFile || options.target == Target::Png;
+    const bool picture = options.target == Target::SpriteFile || options.target == Target::Png ||
+                         options.target == Target::Pic;
+    if (auto error = checkCalculatorOptions(options))
+        return error;
     if (options.inputs.empty())
         return UsageError{"no input files"};
     if (picture && options.inputs.size() != 1)
         return UsageError{"converting to a sprite file or a picture takes one FILE"};
-    if (picture && options.label)
+    if ((picture || options.target == Target::AppVar) && options.label)
         return UsageError{"labels go with code output only"};
     if (picture && options.picture.tileWidth != 0)
         return UsageError{"a sheet goes to code output only"};
@@ -416,12 +479,21 @@ private:
     std::set<std::string> used_;
 };
 
+// What goes into a calculator variable, gathered from every FILE: the
+// file's length must be known before it is written.
+struct CalculatorVariable {
+    std::string data;
+    // The AppVar's content size, counted on past what it can hold.
+    unsigned long long size = 0;
+};
+
 // Turns the sprites of one FILE into output pieces.
 class InputConverter
 {
 public:
-    InputConverter(const Options& options, std::string base, const OutputStream& put)
-        : options_(options), base_(std::move(base)), put_(put)
+    InputConverter(const Options& options, std::string base, const OutputStream& put,
+                   CalculatorVariable& variable)
+        : options_(options), base_(std::move(base)), put_(put), variable_(variable)
     {
     }
 
@@ -452,12 +524,26 @@ public:
         case Target::SpriteFile:
             piece_ = spriteFileBytes(spriteFileText(spriteOfPixels(pixels)));
             break;
-        case Target::Png:
+        case Target::Png: {
             const ImageCodec* codec = loadImageCodec(reason);
             if (!codec)
                 return false;
-            piece_ = codec->pngOfSprite(spriteOfPixels(pixels));
+            piece_ = codec->pngOfPixels(pixels);
             break;
+        }
+        case Target::AppVar:
+            piece_ = toText(spriteBytes(pixels, options_.style));
+            variable_.size += piece_.size();
+            if (variable_.size <= MaxAppVarContent)
+                variable_.data += piece_;
+            return true;
+        case Target::Pic:
+            if (auto picture = picBytesOf(pixels, reason)) {
+                variable_.data = std::move(*picture);
+                return true;
+            }
+            refused = true;
+            return false;
         }
         writeFailed = !put_(piece_);
         return !writeFailed;
@@ -467,8 +553,16 @@ public:
     // What was made of the input that the user should know, such as a crop.
     std::string note;
     bool writeFailed = false;
+    // A sprite the output cannot hold (reason tells): a false from take()
+    // only stops the cutting of a sheet.
+    bool refused = false;
 
 private:
+    static std::string toText(const std::vector<unsigned char>& bytes)
+    {
+        return std::string(bytes.begin(), bytes.end());
+    }
+
     std::string suffix(const SpritePixels& pixels) const
     {
         return options_.sizeSuffix
@@ -479,6 +573,7 @@ private:
     const Options& options_;
     std::string base_;
     const OutputStream& put_;
+    CalculatorVariable& variable_;
     std::string piece_;
     long long count_ = 0;
 };
@@ -511,15 +606,23 @@ bool convertBytes(const Options& options, const std::string& path, const std::st
         }
         return grid && converter.take(pixelsOfSprite(*grid));
     }
-    const ImageCodec* codec = loadImageCodec(converter.reason);
     PictureRequest request = options.picture;
     request.cropped = [&converter](const std::string& note) { converter.note = note; };
-    return codec &&
-           codec->tilesOfPicture(
-               bytes, request,
-               [&converter](const SpritePixels& tile) { return converter.take(tile); },
-               converter.reason) &&
-           !converter.writeFailed;
+    const TileSink take = [&converter](const SpritePixels& tile) { return converter.take(tile); };
+    if (kind == InputKind::CalculatorFile) {
+        const auto picture = readPicFile(bytes, converter.reason);
+        if (picture && options.picture.mask) {
+            converter.reason = options.picture.maskColour
+                                   ? "a calculator picture has no colours for --mask-colour"
+                                   : "a calculator picture has no transparency for --mask";
+            return false;
+        }
+        return picture && tilesOfPixels(*picture, request, take, converter.reason) &&
+               !converter.writeFailed && !converter.refused;
+    }
+    const ImageCodec* codec = loadImageCodec(converter.reason);
+    return codec && codec->tilesOfPicture(bytes, request, take, converter.reason) &&
+           !converter.writeFailed && !converter.refused;
 }
 
 void reportFailure(ConverterRun& run, const std::string& path, const std::string& reason)
@@ -535,8 +638,35 @@ void reportUsageError(ConverterRun& run, const std::string& message)
         "quillox-convert: " + message + "\nTry 'quillox-convert --help' for more information.\n";
 }
 
-constexpr char PngToTerminal[] = "a PNG picture is not written to a terminal; "
-                                 "give -o FILE or redirect standard output";
+// Binary output never goes to a terminal; the message for the target, or none.
+std::optional<std::string> terminalRefusal(Target target)
+{
+    const char* what = target == Target::Png      ? "a PNG picture"
+                       : isCalculatorFile(target) ? "a calculator file"
+                                                  : nullptr;
+    if (!what)
+        return std::nullopt;
+    return std::string(what) + " is not written to a terminal; give -o FILE or redirect "
+                               "standard output";
+}
+
+// The gathered variable as a file; a failure is reported on the output.
+void putCalculatorFile(const Options& options, const CalculatorVariable& variable,
+                       const OutputStream& put, ConverterRun& run, const std::string& outputName,
+                       const std::string& writeReason)
+{
+    const std::string& name = *options.variableName;
+    if (options.target == Target::AppVar && variable.size > MaxAppVarContent)
+        return reportFailure(run, outputName,
+                             "the sprites come to " + std::to_string(variable.size) +
+                                 " bytes; an AppVar holds at most " +
+                                 std::to_string(MaxAppVarContent));
+    const std::string file = options.target == Target::AppVar
+                                 ? appVarFile(name, variable.data, options.archived)
+                                 : picFile(*picVariableName(name), variable.data, options.archived);
+    if (!put(file))
+        reportFailure(run, outputName, writeReason);
+}
 
 void convert(const Options& options, const OutputStream& standardOutput,
              const InputReader& readInput, bool standardOutputIsTerminal, ConverterRun& run)
@@ -551,8 +681,9 @@ void convert(const Options& options, const OutputStream& standardOutput,
     }
     const bool toStream = !file || file->isStandardOutput();
     // -o /dev/stdout and the other names of standard output are the stream too.
-    if (options.target == Target::Png && toStream && standardOutputIsTerminal)
-        return reportUsageError(run, PngToTerminal);
+    if (const std::optional<std::string> refusal = terminalRefusal(options.target);
+        refusal && toStream && standardOutputIsTerminal)
+        return reportUsageError(run, *refusal);
     const OutputStream put = [&](std::string_view piece) {
         if (run.status != 0)
             return true; // nothing more is written after a failure
@@ -568,20 +699,23 @@ void convert(const Options& options, const OutputStream& standardOutput,
     Labeller labeller(options.labelName);
     const std::size_t limit = MaxPictureRead;
     std::string bytes;
+    CalculatorVariable variable;
+    const std::string outputName = toStream ? "standard output" : *options.output;
     for (const std::string& path : options.inputs) {
-        InputConverter converter(options, options.label ? labeller.next(path) : "", put);
+        InputConverter converter(options, options.label ? labeller.next(path) : "", put, variable);
         if (!readInput(path, limit, bytes, converter.reason)) {
             reportFailure(run, shownName(path), converter.reason);
         } else if (!convertBytes(options, path, bytes, converter)) {
             if (converter.writeFailed)
-                return reportFailure(run, toStream ? "standard output" : *options.output,
-                                     writeReason);
+                return reportFailure(run, outputName, writeReason);
             reportFailure(run, shownName(path), converter.reason);
         } else if (!converter.note.empty()) {
             run.standardError +=
                 "quillox-convert: " + shownName(path) + ": " + converter.note + "\n";
         }
     }
+    if (run.status == 0 && isCalculatorFile(options.target))
+        putCalculatorFile(options, variable, put, run, outputName, writeReason);
     if (file && run.status != 0)
         file->cancel();
     else if (file && !file->commit(failure))
@@ -605,8 +739,9 @@ ConverterRun runConverter(const std::vector<std::string>& arguments,
     if (!error)
         error = checkOptions(options);
     const bool toStandardOutput = !options.output || *options.output == "-";
-    if (!error && options.target == Target::Png && toStandardOutput && standardOutputIsTerminal)
-        error = UsageError{PngToTerminal};
+    if (!error && toStandardOutput && standardOutputIsTerminal)
+        if (const std::optional<std::string> refusal = terminalRefusal(options.target))
+            error = UsageError{*refusal};
     if (error) {
         reportUsageError(run, error->message);
         return run;

@@ -15,6 +15,7 @@ struct ImageCodec {
     bool (*tilesOfPicture)(const std::string& data, const PictureRequest& request,
                            const TileSink& sink, std::string& reason);
     std::string (*pngOfSprite)(const SpriteGrid& grid);
+    std::string (*pngOfPixels)(const SpritePixels& pixels);
 };
 
 // The module's entry point.

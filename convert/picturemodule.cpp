@@ -7,7 +7,7 @@ namespace quillox
 
 extern "C" const ImageCodec* quilloxImageCodec()
 {
-    static const ImageCodec codec{tilesOfPicture, pngOfSprite};
+    static const ImageCodec codec{tilesOfPicture, pngOfSprite, pngOfPixels};
     return &codec;
 }
 

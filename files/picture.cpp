@@ -31,7 +31,11 @@ std::string sizeProblem(QSize size, const PictureRequest& request)
 {
     const std::string picture = "the picture is " + sizeText(size) + " pixels";
     const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn;
-    if (size.isEmpty() || (!sheetLimits && !fitsSprite(size)))
+    if (request.tileWidth == 0 && request.wholeWidth != 0 && !size.isEmpty() &&
+        (size.width() > request.wholeWidth || size.height() > request.wholeHeight))
+        return picture + "; a picture is at most " +
+               sizeText({request.wholeWidth, request.wholeHeight});
+    if (size.isEmpty() || (!sheetLimits && request.wholeWidth == 0 && !fitsSprite(size)))
         return picture + "; a sprite is at most 15 x 15";
     if (size.width() > MaxSheetSide || size.height() > MaxSheetSide)
         return picture + "; a " + (request.tileWidth != 0 ? "sheet" : "picture") +
@@ -129,7 +133,8 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
         if (reason = sizeProblem(size, request); !reason.empty())
             return false;
     }
-    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn;
+    const bool sheetLimits =
+        request.tileWidth != 0 || request.cropToDrawn || request.wholeWidth != 0;
     reader.setAllocationLimit(sheetLimits ? SheetDecodeLimitMiB : SpriteDecodeLimitMiB);
     QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
@@ -138,7 +143,8 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
     }
     if (reason = sizeProblem(image.size(), request); !reason.empty())
         return false;
-    if (request.tileWidth == 0 && !fitsSprite(image.size()) && !cropToDrawn(image, request, reason))
+    if (request.tileWidth == 0 && request.wholeWidth == 0 && !fitsSprite(image.size()) &&
+        !cropToDrawn(image, request, reason))
         return false;
     const int tileWidth = request.tileWidth == 0 ? image.width() : request.tileWidth;
     const int tileHeight = request.tileWidth == 0 ? image.height() : request.tileHeight;
@@ -165,15 +171,16 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
 
 std::string pngOfSprite(const SpriteGrid& grid)
 {
-    QImage image(grid.width(), grid.height(), QImage::Format_Mono);
+    return pngOfPixels(pixelsOfSprite(grid));
+}
+
+std::string pngOfPixels(const SpritePixels& pixels)
+{
+    QImage image(pixels.width, pixels.height, QImage::Format_Mono);
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < grid.height(); ++y)
-        for (int x = 0; x < grid.width(); ++x)
-            image.setPixel(
-                x, y,
-                grid.isClear(SpriteGrid::indexOf(grid.rowPosition() + y, grid.columnPosition() + x))
-                    ? 0
-                    : 1);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            image.setPixel(x, y, pixels.levels[pixels.at(x, y)] != 0 ? 1 : 0);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

@@ -34,6 +34,10 @@ struct PictureRequest {
     // A single picture larger than 15 x 15 gives the box of its set pixels
     // when that box fits; `cropped` hears what was taken.
     bool cropToDrawn = false;
+    // A single picture up to this size is taken whole (a calculator's screen
+    // for a Pic); 0 keeps a sprite's 15 x 15.
+    int wholeWidth = 0;
+    int wholeHeight = 0;
     std::function<void(const std::string& note)> cropped;
 };
 
@@ -51,5 +55,7 @@ int luminance(Rgb rgb);
 
 // The sprite as a PNG picture, one pixel per cell, black on white.
 std::string pngOfSprite(const SpriteGrid& grid);
+// Pixels of any size as a PNG picture: those of level 0 white, the others black.
+std::string pngOfPixels(const SpritePixels& pixels);
 
 } // namespace quillox

@@ -7,6 +7,7 @@
 #include "code/spritecode.h"
 #include "convert/converter.h"
 #include "convert/imagemodule.h"
+#include "files/calculatorfile.h"
 #include "files/spritefile.h"
 
 #include <cstdlib>
@@ -48,6 +49,16 @@ void check(bool promise)
 void checkReaders(std::string_view text)
 {
     std::string reason;
+    // An accepted Pic writes back as a Pic of the same pixels.
+    if (const auto pixels = readPicFile(text, reason)) {
+        const auto bytes = picBytesOf(*pixels, reason);
+        check(bytes.has_value());
+        const auto again = readPicFile(picFile("\x60\x01", *bytes, false), reason);
+        check(again && again->levels == pixels->levels);
+    } else {
+        check(!reason.empty());
+    }
+    reason.clear();
     if (const auto grid = parseSpriteFile(text, reason)) {
         std::string expected = withCrLf(text);
         if (expected.size() < 2 || expected.compare(expected.size() - 2, 2, "\r\n") != 0)

@@ -44,6 +44,24 @@ static QByteArray converted(const QStringList& arguments)
     return result == library ? result : "library: " + library + "\nprogram: " + result;
 }
 
+// A calculator file with its data section's checksum made right again, so that
+// the damage done to it is what the reader meets.
+static QByteArray withChecksum(QByteArray file)
+{
+    quint16 sum = 0;
+    for (int at = 55; at < file.size() - 2; ++at)
+        sum += quint8(file[at]);
+    file[file.size() - 2] = char(sum & 0xFF);
+    file[file.size() - 1] = char(sum >> 8);
+    return file;
+}
+
+static QByteArray changed(QByteArray bytes, int at, char value)
+{
+    bytes[at] = value;
+    return bytes;
+}
+
 class ConvertTest : public QObject
 {
     Q_OBJECT
@@ -260,6 +278,32 @@ private slots:
         row("mask of a sprite file", "--mask input", "01011\r\n", "a sprite file has no transp");
         row("mask colour of code", "--mask-colour=FF00FF input", "\t.db\t%1",
             "sprite code has no colours for --mask-colour");
+        // Calculator files: 55 bytes of head, the entry from 55 (its header
+        // length, the variable's length at 57, type at 59, the length again at
+        // 70), the checksum last.
+        const QByteArray pic = contents(":/calculator/screen.8xi");
+        row("Pic, bad checksum", "input", changed(pic, 100, 0x55), "its checksum is 58A4h, but");
+        row("Pic, cut short", "input", pic.left(500),
+            "should be 775 bytes long, but the file holds "
+            "443 (cut short)");
+        row("Pic, head cut short", "input", pic.left(20), "it is cut short: 20 bytes");
+        row("Pic, bytes after it", "input", pic + "x",
+            "should be 775 bytes long, but the file "
+            "holds 776");
+        row("Pic, signature's end", "input", changed(pic, 9, 0x0D), "its signature is not");
+        row("Pic, data length", "input", changed(pic, 53, 0x06), "should be 774 bytes long");
+        row("Pic, header 0Ch", "input", withChecksum(changed(pic, 55, 0x0C)), "000Ch bytes long");
+        row("Pic, lengths differ", "input", withChecksum(changed(pic, 70, char(0xF7))),
+            "two lengths differ: 758 and 759");
+        row("Pic, entry cut short", "input",
+            withChecksum(changed(changed(pic, 57, char(0xF7)), 70, char(0xF7))),
+            "its variable is 759 bytes long, but the entry holds 758");
+        row("Pic, wrong type", "input", withChecksum(changed(pic, 59, 0x15)),
+            "type 15h, not a picture");
+        row("Pic, size word", "input", withChecksum(changed(pic, 72, char(0xF5))),
+            "size word does not match");
+        row("AppVar is no picture", "input", contents(":/calculator/sprites.8xv"), "type 15h");
+        row("mask of a Pic", "--mask input", pic, "a calculator picture has no transparency");
 #ifndef Q_OS_WIN
         row("output in a missing folder", "-o missing/out.z80", "", "No such file or directory");
         row("output a pipe nobody reads", "-o fifo", "", "no program reads it");
@@ -389,12 +433,129 @@ private slots:
             "--radix=oct a|--directive=.dw a|--mask-order=sideways a|"
             "--mask-polarity=xor a|--mask-colour=FF00F a|--to=code --mask a|"
             "--shades=4 --to=png a|--tile=8x8 --to=spr a|--equ a|--label-suffix=-x a|"
-            "--threshold=256 a|--threshold=-1 a|--threshold=128 --shades=4 a";
+            "--threshold=256 a|--threshold=-1 a|--threshold=128 --shades=4 a|"
+            "--to=8xv a|--to=8xv --name=1abc a|--to=8xv --name=ABCDEFGHI a|--to=8xv --name=A_B a|"
+            "--to=8xv --name= a|--to=8xv --name=A --label a|--to=8xv --name=A --to=8xi a|"
+            "--to=8xi a|--to=8xi --name=Pic a|--to=8xi --name=Pic10 a|--to=8xi --name=Str1 a|"
+            "--to=8xi --name=Pic1 a b|--to=8xi --name=Pic1 --tile=8x8 a|"
+            "--to=8xi --name=Pic1 --mask a|--to=8xi --name=Pic1 --shades=4 a|"
+            "--to=8xi --name=Pic1 --label a|--name=A a|--archived a|--bytes --name=A a";
         for (const QString& arguments : lines.split('|')) {
             const QByteArray run = converted(arguments.split(' ', Qt::SkipEmptyParts));
             QVERIFY2(run.startsWith("2\n") &&
                          run.endsWith("Try 'quillox-convert --help' for more information.\n\n"),
                      qPrintable(arguments + ": " + run));
+        }
+    }
+
+    // Calculator files as the Linux converter wrote them (convert/tests/calculator):
+    // the same bytes on every system.
+    void calculatorFiles_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("AppVar of two sprite files") << "--to=8xv --name=SPRITES hero.spr ship.spr"
+                                                    << "sprites.8xv";
+        QTest::newRow("archived AppVar, mask and header")
+            << "--to=8xv --name=Masked --archived --mask --header ship.png"
+            << "masked.8xv";
+        QTest::newRow("Pic0 of a 96 x 64 picture") << "--to=8xi --name=Pic0 screen.png"
+                                                   << "screen.8xi";
+    }
+
+    void calculatorFiles()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, expected);
+        for (const QString input : {"hero.spr", "ship.spr", "ship.png", "screen.png"})
+            writeFile(input, contents(":/calculator/" + input));
+        QCOMPARE(converted(arguments.split(' ') << "-o"
+                                                << "out"),
+                 "0\n\n");
+        QCOMPARE(contents("out"), contents(":/calculator/" + expected));
+    }
+
+    // A Pic goes to a 96 x 63 PNG and back to the same bytes, and gives its
+    // 756 bytes to byte code; a sprite file takes its drawn box, as of any
+    // large canvas.
+    void picturesOfCalculatorFiles()
+    {
+        writeFile("screen.8xi", contents(":/calculator/screen.8xi"));
+        QCOMPARE(converted({"--to=png", "-o", "screen.png", "screen.8xi"}), "0\n\n");
+        QCOMPARE(QImage("screen.png").size(), QSize(96, 63));
+        QCOMPARE(converted({"--to=8xi", "--name=Pic0", "-o", "again.8xi", "screen.png"}), "0\n\n");
+        QCOMPARE(contents("again.8xi"), contents("screen.8xi"));
+        const QByteArray code = converted({"--bytes", "--radix=hex", "screen.8xi"});
+        QCOMPARE(code.count("\t.db\t$"), 63);
+        QCOMPARE(code.count(','), 63 * 11);
+        QVERIFY(code.contains("\t.db\t$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF,$FF\r\n"));
+
+        writeFile("hero.spr", contents(":/calculator/hero.spr"));
+        QCOMPARE(converted({"--to=8xi", "--name=Pic3", "--archived", "-o", "hero.8xi", "hero.spr"}),
+                 "0\n\n");
+        QCOMPARE(converted({"--to=spr", "hero.8xi"}),
+                 "0\nquillox-convert: hero.8xi: the picture is 96 x 63 pixels; took the 8 x 8 "
+                 "pixels drawn at 0,0\n\n" +
+                     contents("hero.spr"));
+        QCOMPARE(converted({"--bytes", "--tile=8x9", "--tiles=1", "hero.8xi"}),
+                 "0\n\n" + converted({"--bytes", "hero.spr"}).mid(3) + "\t.db\t%00000000\r\n");
+    }
+
+    // What a calculator file cannot hold is named; nothing is written.
+    void calculatorFileLimits_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QByteArray>("input"); // written to "input"
+        QTest::addColumn<QByteArray>("message");
+        QVector<QRgb> lastRow(96 * 64, 0xFFFFFFFF);
+        lastRow[96 * 63 + 5] = 0xFF000000;
+        row("Pic, a pixel in the 64th row", "--to=8xi --name=Pic1", picture(96, 64, lastRow),
+            "input: the pixel at 5,63 is set in the 64th row, which a Pic cannot hold");
+        row("Pic of 97 x 64", "--to=8xi --name=Pic1", picture(97, 64),
+            "input: the picture is 97 x 64 pixels; a picture is at most 96 x 64");
+        // 44 bytes a row: 1489 rows are 65516 bytes, one more row is too many.
+        row("AppVar over 65516 bytes", "--to=8xv --name=BIG", picture(352, 1490),
+            "out.8xv: the sprites come to 65560 bytes; an AppVar holds at most 65516");
+        row("AppVar of 65516 bytes", "--to=8xv --name=BIG", picture(352, 1489), "");
+    }
+
+    void calculatorFileLimits()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, message);
+        writeFile("input", input);
+        writeFile("out.8xv", "kept");
+        const QByteArray run = converted(arguments.split(' ') << "-o"
+                                                              << "out.8xv"
+                                                              << "input");
+        if (message.isEmpty()) {
+            QCOMPARE(run, "0\n\n");
+            QCOMPARE(contents("out.8xv").size(), 55 + 65535 + 2);
+        } else {
+            QCOMPARE(run, "1\nquillox-convert: " + message + "\n\n");
+            QCOMPARE(contents("out.8xv"), "kept");
+        }
+    }
+
+    void calculatorFilesAreNotWrittenToATerminal()
+    {
+        writeFile("s.spr", "01011");
+        for (const auto& [target, name] :
+             {std::pair{"--to=8xv", "--name=S"}, std::pair{"--to=8xi", "--name=Pic1"}}) {
+            std::string written;
+            const auto put = [&written](std::string_view piece) {
+                written += piece;
+                return true;
+            };
+            ConverterRun run = runConverter({target, name, "s.spr"}, put, true);
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.standardError.find("not written to a terminal") != std::string::npos,
+                     run.standardError.c_str());
+            QVERIFY(written.empty());
+            run = runConverter({target, name, "-o", "s.bin", "s.spr"}, put, true);
+            QCOMPARE(run.status, 0);
+            QCOMPARE(contents("s.bin").left(8), "**TI83F*");
         }
     }
 
