@@ -30,7 +30,7 @@ bool fitsSprite(QSize size)
 std::string sizeProblem(QSize size, const PictureRequest& request)
 {
     const std::string picture = "the picture is " + sizeText(size) + " pixels";
-    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn;
+    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn || request.wholePicture;
     if (size.isEmpty() || (!sheetLimits && !fitsSprite(size)))
         return picture + "; a sprite is at most 15 x 15";
     if (size.width() > MaxSheetSide || size.height() > MaxSheetSide)
@@ -129,7 +129,7 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
         if (reason = sizeProblem(size, request); !reason.empty())
             return false;
     }
-    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn;
+    const bool sheetLimits = request.tileWidth != 0 || request.cropToDrawn || request.wholePicture;
     reader.setAllocationLimit(sheetLimits ? SheetDecodeLimitMiB : SpriteDecodeLimitMiB);
     QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
@@ -138,7 +138,8 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
     }
     if (reason = sizeProblem(image.size(), request); !reason.empty())
         return false;
-    if (request.tileWidth == 0 && !fitsSprite(image.size()) && !cropToDrawn(image, request, reason))
+    if (request.tileWidth == 0 && !request.wholePicture && !fitsSprite(image.size()) &&
+        !cropToDrawn(image, request, reason))
         return false;
     const int tileWidth = request.tileWidth == 0 ? image.width() : request.tileWidth;
     const int tileHeight = request.tileWidth == 0 ? image.height() : request.tileHeight;

@@ -16,8 +16,9 @@ namespace quillox
 constexpr std::size_t MaxPictureRead = 16 * 1024 * 1024;
 
 // What to make of a picture. Without a tile size the whole picture is one
-// sprite of at most 15 x 15 pixels; with one, a sheet cut into tiles left to
-// right, top to bottom.
+// sprite of at most 15 x 15 pixels (or, with `wholePicture`, of any size up
+// to a sheet's limits); with one, a sheet cut into tiles left to right, top
+// to bottom.
 struct PictureRequest {
     int tileWidth = 0;
     int tileHeight = 0;
@@ -34,6 +35,9 @@ struct PictureRequest {
     // A single picture larger than 15 x 15 gives the box of its set pixels
     // when that box fits; `cropped` hears what was taken.
     bool cropToDrawn = false;
+    // A single picture is one sprite of any size up to 4096 x 4096, for the
+    // byte outputs.
+    bool wholePicture = false;
     std::function<void(const std::string& note)> cropped;
 };
 
