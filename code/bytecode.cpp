@@ -59,7 +59,10 @@ std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle&
     for (const Plane& plane :
          style.shades > 2 ? std::vector<Plane>{dark, light} : std::vector<Plane>{ink}) {
         BytePlane out{plane.suffix, {}};
-        if (style.header)
+        if (style.header && style.headerKind == HeaderKind::WidthAndHeight)
+            out.lines.push_back({static_cast<unsigned char>(pixels.width),
+                                 static_cast<unsigned char>(pixels.height)});
+        else if (style.header)
             out.lines.push_back({static_cast<unsigned char>(pixels.height),
                                  static_cast<unsigned char>(bytesPerRow)});
         const auto spriteRow = [&](int y) {
@@ -79,6 +82,23 @@ std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle&
         planes.push_back(std::move(out));
     }
     return planes;
+}
+
+std::string headerProblem(const SpritePixels& pixels, const ByteStyle& style)
+{
+    if (!style.header)
+        return "";
+    const bool widthFirst = style.headerKind == HeaderKind::WidthAndHeight;
+    const std::pair<const char*, int> values[] = {
+        {widthFirst ? "width" : "height", widthFirst ? pixels.width : pixels.height},
+        {widthFirst ? "height" : "bytes per row",
+         widthFirst ? pixels.height : (pixels.width + 7) / 8}};
+    for (const auto& [name, value] : values)
+        if (value > 255)
+            return "the sprite is " + std::to_string(pixels.width) + " x " +
+                   std::to_string(pixels.height) + " pixels; its " + name + ", " +
+                   std::to_string(value) + ", does not fit the header's byte (at most 255)";
+    return "";
 }
 
 std::vector<unsigned char> spriteBytes(const SpritePixels& pixels, const ByteStyle& style)

@@ -13,6 +13,10 @@ namespace quillox
 enum class ByteRadix { Binary, Hex, HexC, Decimal };
 enum class MaskOrder { None, Before, After, Interleaved };
 enum class MaskPolarity { And, Or };
+// What a header line holds: the height and the bytes per row (assembler
+// routines, hex and AppVars), or the width in pixels and the height (z88dk's
+// sprite functions, Axe's Bitmap()). Each is one byte.
+enum class HeaderKind { HeightAndBytesPerRow, WidthAndHeight };
 
 // How byte code is written. With grey levels (3 or 4 shades) each sprite is
 // two planes, the dark one first: dark grey and black set the dark plane,
@@ -21,6 +25,7 @@ struct ByteStyle {
     ByteRadix radix = ByteRadix::Binary;
     std::string directive = ".db";
     bool header = false;
+    HeaderKind headerKind = HeaderKind::HeightAndBytesPerRow;
     MaskOrder maskOrder = MaskOrder::None;
     MaskPolarity maskPolarity = MaskPolarity::And;
     int shades = 2;
@@ -37,6 +42,10 @@ struct BytePlane {
     std::vector<std::vector<unsigned char>> lines;
 };
 std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle& style);
+
+// Why the sprite's header cannot hold its size (a value over 255), or "";
+// the byte writers take only sprites whose header fits.
+std::string headerProblem(const SpritePixels& pixels, const ByteStyle& style);
 
 // Every byte of the sprite in order, as an assembler assembles its code.
 std::vector<unsigned char> spriteBytes(const SpritePixels& pixels, const ByteStyle& style);

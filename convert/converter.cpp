@@ -4,6 +4,7 @@
 #include "code/codereader.h"
 #include "code/labels.h"
 #include "code/spritecode.h"
+#include "code/toolchaindata.h"
 #include "convert/imagemodule.h"
 #include "files/calculatorfile.h"
 #include "files/inputkind.h"
@@ -27,17 +28,20 @@ namespace
 constexpr char Usage[] =
     "Usage: quillox-convert [OPTION]... FILE...\n"
     "Converts Quillox sprites between sprite files (.spr), Z80 code and pictures,\n"
-    "and turns pictures and sprite sheets into data for Z80 assemblers.\n"
+    "and turns pictures and sprite sheets into data for the TI-83 toolchains:\n"
+    "Z80 assemblers, Axe Parser, TI-BASIC hex sprites and C (z88dk, SDCC).\n"
     "\n"
     "Each FILE is a sprite file, code text (the editor's, or .db lines as other\n"
-    "tools write them), or a picture (PNG or any format Qt reads) of at most\n"
-    "15 x 15 pixels. In a picture a pixel is set when it is opaque (alpha at\n"
-    "least 128) and its luminance (299 R + 587 G + 114 B) / 1000 is below 128;\n"
-    "transparent pixels are clear. A larger picture gives the box of its drawn\n"
-    "pixels for --to=code and --to=spr when that box fits in 15 x 15. The kind\n"
-    "is told by the content: a .spr name or a digit first is a sprite file, then\n"
-    "code, else a picture. '-' reads standard input. A TI-83 Plus picture file\n"
-    "(.8xi, a Pic variable) is a 96 x 63 picture.\n"
+    "tools write them), or a picture (PNG or any format Qt reads). In a picture\n"
+    "a pixel is set when it is opaque (alpha at least 128) and its luminance\n"
+    "(299 R + 587 G + 114 B) / 1000 is below 128; transparent pixels are clear.\n"
+    "Byte data (--bytes, --to=axe, --to=hex, --to=c, --to=8xv) takes a picture\n"
+    "whole, up to 4096 x 4096 pixels. The editor's code, sprite files and PNG\n"
+    "output hold at most 15 x 15: a larger picture gives the box of its drawn\n"
+    "pixels for --to=code and --to=spr when that box fits. The kind is told by\n"
+    "the content: a .spr name or a digit first is a sprite file, then code,\n"
+    "else a picture. '-' reads standard input. A TI-83 Plus picture file (.8xi,\n"
+    "a Pic variable) is a 96 x 63 picture.\n"
     "\n"
     "Output:\n"
     "  --to=code        code as the editor saves it, one .db line per row (default)\n"
@@ -49,6 +53,19 @@ constexpr char Usage[] =
     "  --to=spr         a sprite file (one FILE only):  --to=spr -o s.spr s.png\n"
     "  --to=png         a PNG picture, one pixel per cell (one FILE only), never\n"
     "                   to a terminal:  --to=png -o s.png s.spr\n"
+    "  --to=axe         Axe Parser data, one line per sprite:  [3C4281A581A5423C]\n"
+    "                   --label=NAME (Pic1, Str1, GDB1MAP: Pic, Str or GDB, then\n"
+    "                   1 to 10 letters A to Z and digits) stores the first\n"
+    "                   sprite with \xE2\x86\x92NAME; the others follow it in memory:\n"
+    "                   --to=axe --label=Pic1 -o sprites.txt *.spr\n"
+    "  --to=hex         each sprite's bytes as one line of hex digits, for\n"
+    "                   TI-BASIC hex-sprite libraries and shell icons; no labels:\n"
+    "                   --to=hex icon.png  gives a 16 x 16 icon's 64 digits\n"
+    "  --to=c           one C array per sprite (and grey plane), for z88dk and\n"
+    "                   SDCC, named by the label rules as C names, also without\n"
+    "                   --label: no keyword, no C library name, no leading _\n"
+    "                   (int.spr gives int_, standard input stdin_):\n"
+    "                   --to=c sword.spr  gives  const unsigned char sword[] = {\n"
     "  --to=8xv         a TI-83 Plus AppVar file holding the bytes of every sprite,\n"
     "                   in order, as --bytes assembles them (at most 65516 bytes;\n"
     "                   the byte options apply, a picture may be of any size):\n"
@@ -70,29 +87,35 @@ constexpr char Usage[] =
     "  --label[=NAME]   put a label before each sprite's code: NAME, NAME_2, ...\n"
     "                   or, without NAME, the file's name made an identifier:\n"
     "                   --label sword.spr  gives  sword:\n"
+    "                   (for --to=axe see there; --to=hex takes no labels)\n"
     "  --label-suffix[=TEXT]  add TEXT to every label, or without TEXT the\n"
     "                   sprite's size:  --label=hero --label-suffix  gives hero_8x8\n"
     "  --equ            before each FILE's sprites, its size for programs that\n"
     "                   take it by name:  hero_HEIGHT .equ 8  and  hero_WIDTH .equ 1\n"
-    "                   (bytes per row; 'hero_HEIGHT: equ 8' for db and defb)\n"
+    "                   (bytes per row; 'hero_HEIGHT: equ 8' for db and defb,\n"
+    "                   '#define hero_HEIGHT 8' in C)\n"
     "\n"
     "Sprite sheets:\n"
-    "  --tile=WxH       cut each picture into tiles of W x H pixels (1 to 15 each),\n"
-    "                   left to right, top to bottom, labelled NAME_0, NAME_1, ...;\n"
-    "                   the picture must be a whole number of tiles, at most\n"
-    "                   4096 x 4096 pixels and 16 MiB. A sprite file is one tile.\n"
-    "                   Example: --tile=8x8 --label=tiles sheet.png\n"
+    "  --tile=WxH       cut each picture into tiles of W x H pixels (1 to 4096\n"
+    "                   each; over 15 x 15 for byte data only), left to right,\n"
+    "                   top to bottom, labelled NAME_0, NAME_1, ...; the picture\n"
+    "                   must be a whole number of tiles, at most 4096 x 4096\n"
+    "                   pixels and 16 MiB. A sprite file is one tile.\n"
+    "                   Example: --tile=16x16 --label=tiles sheet.png\n"
     "  --tiles=N        stop after the first N tiles of each picture:\n"
     "                   --tile=8x8 --tiles=4 sheet.png\n"
     "  --threshold=N    set the opaque pixels whose luminance is below N (0 to\n"
     "                   255, default 128); 255 sets every colour but white:\n"
     "                   --threshold=200 scan.png\n"
     "\n"
-    "Byte code (each of these selects --bytes):\n"
+    "Byte data (each of these selects --bytes unless --to=axe, hex or c is given;\n"
+    "--radix and --directive go with --bytes only):\n"
     "  --radix=bin|hex|dec  bytes as %10100000 (default), $A0 or 160\n"
     "  --directive=D    .db (default), db, defb or .byte:  --directive=defb\n"
-    "  --header         a line with the height and the bytes per row before each\n"
-    "                   sprite's rows:  .db 8,1\n"
+    "  --header         before each sprite's rows, the height and the bytes per\n"
+    "                   row (--bytes, hex:  .db 8,1) or, for C and Axe, the width\n"
+    "                   in pixels and the height (z88dk's sprites, Axe's Bitmap():\n"
+    "                   0x08, 0x08); a value over 255 is refused\n"
     "  --mask           a mask for each sprite from the picture's transparency\n"
     "                   (alpha below 128); transparent pixels are clear in the\n"
     "                   sprite. Sprite files and code have no transparency.\n"
@@ -116,8 +139,16 @@ constexpr char Usage[] =
     "  --help           show this help and exit:  quillox-convert --help\n"
     "  --version        show the version and exit:  quillox-convert --version\n"
     "\n"
-    "Example, a masked sheet for GNU as:\n"
-    "  quillox-convert --tile=8x8 --mask --label=tiles -o tiles.inc sheet.png\n"
+    "Examples, one per toolchain:\n"
+    "  a masked sheet of 16 x 16 tiles for GNU as (pasmo: add --directive=db,\n"
+    "  z80asm: --directive=defb):\n"
+    "    quillox-convert --tile=16x16 --mask --label=tiles -o tiles.inc sheet.png\n"
+    "  Axe Parser, the tiles stored from Pic1 on (Pt-On(X,Y,Pic1+8)):\n"
+    "    quillox-convert --to=axe --tile=8x8 --label=Pic1 -o tiles.txt sheet.png\n"
+    "  a 16 x 16 shell icon or hex sprite for TI-BASIC:\n"
+    "    quillox-convert --to=hex icon.png\n"
+    "  C for z88dk's putsprite() or SDCC, width and height first:\n"
+    "    quillox-convert --to=c --header --tile=8x8 -o tiles.h sheet.png\n"
     "\n"
     "Sprite files must be exact: two size fields 01 to 15, height x width digits\n"
     "0 or 1, then CR LF, LF or nothing. Code that starts with a TAB must be\n"
@@ -130,11 +161,18 @@ constexpr char Usage[] =
     "Exit status: 0 done, 1 a FILE could not be converted or OUT not written,\n"
     "2 wrong usage.\n";
 
-enum class Target { Code, Bytes, SpriteFile, Png, AppVar, Pic };
+enum class Target { Code, Bytes, SpriteFile, Png, Axe, Hex, C, AppVar, Pic };
 
 bool isCalculatorFile(Target target)
 {
     return target == Target::AppVar || target == Target::Pic;
+}
+
+// The outputs of byte data: any size, sheets, headers, masks and grey planes.
+bool isByteTarget(Target target)
+{
+    return target == Target::Bytes || target == Target::Axe || target == Target::Hex ||
+           target == Target::C || target == Target::AppVar;
 }
 
 struct Options {
@@ -147,8 +185,10 @@ struct Options {
     bool equ = false;
     PictureRequest picture;
     ByteStyle style;
-    // The options that need byte code, for the message when another is chosen.
+    // The options that need byte data, for the message when another is chosen,
+    // and those that need assembler code (--radix, --directive).
     std::string byteOption;
+    std::string assemblerOption;
     std::optional<std::string> output;
     std::vector<std::string> inputs;
     bool help = false;
@@ -202,9 +242,9 @@ std::optional<UsageError> parseTile(Options& options, const std::string& size)
     const std::size_t x = size.find_first_of("xX");
     long long width = 0;
     long long height = 0;
-    if (x == std::string::npos || !parseNumber(size.substr(0, x), 1, 15, width) ||
-        !parseNumber(size.substr(x + 1), 1, 15, height))
-        return UsageError{"'" + size + "' is not a tile size WxH of 1 to 15 each"};
+    if (x == std::string::npos || !parseNumber(size.substr(0, x), 1, 4096, width) ||
+        !parseNumber(size.substr(x + 1), 1, 4096, height))
+        return UsageError{"'" + size + "' is not a tile size WxH of 1 to 4096 each"};
     options.picture.tileWidth = static_cast<int>(width);
     options.picture.tileHeight = static_cast<int>(height);
     return std::nullopt;
@@ -236,6 +276,9 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
                                      {"bytes", Target::Bytes},
                                      {"spr", Target::SpriteFile},
                                      {"png", Target::Png},
+                                     {"axe", Target::Axe},
+                                     {"hex", Target::Hex},
+                                     {"c", Target::C},
                                      {"8xv", Target::AppVar},
                                      {"8xi", Target::Pic}},
                                     target);
@@ -243,11 +286,11 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
             error = UsageError{"choose one output format"};
         return error;
     }
-    if (name == "--label") {
+    if (name == "--label") { // checked in checkOptions, by the output's rule
         options.label = true;
         options.labelName = value;
-        if (!isAssemblerIdentifier(value))
-            return UsageError{"'" + value + "' is not a label an assembler takes"};
+        if (value.empty())
+            return UsageError{"--label= needs a NAME"};
         return std::nullopt;
     }
     if (name == "--label-suffix") {
@@ -280,8 +323,10 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
         options.picture.maxTiles = number;
         return std::nullopt;
     }
-    // The rest need byte code.
+    // The rest need byte data, --radix and --directive assembler code.
     options.byteOption = name;
+    if (name == "--radix" || name == "--directive")
+        options.assemblerOption = name;
     if (name == "--radix")
         return choose<ByteRadix>(
             name, value,
@@ -376,20 +421,59 @@ std::optional<UsageError> checkCalculatorOptions(Options& options)
     if (!appVar && !picVariableName(name))
         return UsageError{"'" + name + "' is not a picture's name: Pic1 to Pic9 or Pic0"};
     // A Pic is the screen; an AppVar holds bytes of any size up to a sheet's.
-    options.picture.wholeWidth = appVar ? 4096 : PicWidth;
-    options.picture.wholeHeight = appVar ? 4096 : ScreenHeight;
+    options.picture.wholeWidth = appVar ? MaxPictureSide : PicWidth;
+    options.picture.wholeHeight = appVar ? MaxPictureSide : ScreenHeight;
+    return std::nullopt;
+}
+
+// The labels each output takes: assembler labels, C names (always, from the
+// file names without --label), one Axe static name, none in hex.
+std::optional<UsageError> checkLabels(Options& options)
+{
+    const Target target = options.target;
+    if (target == Target::Axe) {
+        if (options.label && options.labelName.empty())
+            return UsageError{"--to=axe takes --label=NAME, a static name such as Pic1"};
+        if (options.label && !isAxeStaticName(options.labelName))
+            return UsageError{"'" + options.labelName +
+                              "' is not an Axe static name: Pic, Str or GDB, then 1 to 10 "
+                              "letters A to Z and digits (Pic1, GDB1MAP)"};
+        if (options.equ || options.sizeSuffix || !options.labelSuffix.empty())
+            return UsageError{std::string(options.equ ? "--equ" : "--label-suffix") +
+                              " goes with assembler or C output, not --to=axe"};
+        return std::nullopt;
+    }
+    if (target == Target::Hex &&
+        (options.label || options.equ || options.sizeSuffix || !options.labelSuffix.empty()))
+        return UsageError{"--to=hex writes lines of hex digits only, no labels or sizes"};
+    if (target == Target::C) {
+        if (!options.labelName.empty() && !isCIdentifier(options.labelName))
+            return UsageError{"'" + options.labelName +
+                              "' is not a C name (letters, digits and _, not first; no keyword "
+                              "or name of the C library)"};
+        options.label = true; // every array needs a name
+        return std::nullopt;
+    }
+    if (!options.labelName.empty() && !isAssemblerIdentifier(options.labelName))
+        return UsageError{"'" + options.labelName + "' is not a label an assembler takes"};
+    if (options.equ && !options.label)
+        return UsageError{"--equ names the sizes after the labels: give --label too"};
     return std::nullopt;
 }
 
 std::optional<UsageError> checkOptions(Options& options)
 {
+    if (!options.assemblerOption.empty() && options.targetChosen && options.target != Target::Bytes)
+        return UsageError{options.assemblerOption + " goes with assembler code (--bytes) only"};
     if (!options.byteOption.empty()) {
-        if (options.targetChosen && options.target != Target::Bytes &&
-            options.target != Target::AppVar)
-            return UsageError{options.byteOption + " goes with byte code (--bytes) only"};
-        if (options.target != Target::AppVar)
+        if (options.targetChosen && !isByteTarget(options.target))
+            return UsageError{options.byteOption +
+                              " goes with byte data (--bytes, --to=axe, hex, c or 8xv) only"};
+        if (!options.targetChosen)
             options.target = Target::Bytes;
     }
+    if (options.target == Target::Axe || options.target == Target::C)
+        options.style.headerKind = HeaderKind::WidthAndHeight;
     if (options.picture.mask && options.style.maskOrder == MaskOrder::None)
         options.style.maskOrder = MaskOrder::Before;
     if (!options.picture.mask)
@@ -399,6 +483,11 @@ std::optional<UsageError> checkOptions(Options& options)
         return UsageError{"--threshold goes with two colours only, not with --shades"};
     options.picture.cropToDrawn =
         options.target == Target::Code || options.target == Target::SpriteFile;
+    if (isByteTarget(options.target))
+        options.picture.wholeWidth = options.picture.wholeHeight = MaxPictureSide;
+    if (options.target == Target::Code &&
+        (options.picture.tileWidth > 15 || options.picture.tileHeight > 15))
+        return UsageError{"tiles over 15 x 15 go to byte data (--bytes, --to=axe, hex or c)"};
     const bool picture = options.target == Target::SpriteFile || options.target == Target::Png ||
                          options.target == Target::Pic;
     if (auto error = checkCalculatorOptions(options))
@@ -413,8 +502,8 @@ std::optional<UsageError> checkOptions(Options& options)
         return UsageError{"a sheet goes to code output only"};
     if (options.picture.maxTiles >= 0 && options.picture.tileWidth == 0)
         return UsageError{"--tiles goes with --tile"};
-    if (options.equ && !options.label)
-        return UsageError{"--equ names the sizes after the labels: give --label too"};
+    if (auto error = checkLabels(options))
+        return error;
     if (options.output && options.output->empty())
         return UsageError{"the output file name is empty"};
     return std::nullopt;
@@ -461,12 +550,13 @@ std::string shownName(const std::string& path)
 class Labeller
 {
 public:
-    explicit Labeller(std::string name) : name_(std::move(name)) {}
+    Labeller(std::string name, bool cNames) : name_(std::move(name)), cNames_(cNames) {}
 
     std::string next(const std::string& path)
     {
         const std::string base = !name_.empty() ? name_
-                                 : path == "-"  ? std::string("stdin")
+                                 : path == "-"  ? (cNames_ ? cIdentifierOf("stdin") : "stdin")
+                                 : cNames_      ? cNameForFile(path)
                                                 : labelForFile(path);
         std::string label = base;
         for (int n = 2; !used_.insert(label).second; ++n)
@@ -476,6 +566,7 @@ public:
 
 private:
     std::string name_;
+    bool cNames_;
     std::set<std::string> used_;
 };
 
@@ -491,27 +582,39 @@ struct CalculatorVariable {
 class InputConverter
 {
 public:
+    // `written` counts the sprites of the whole output; a calculator file
+    // gathers them in `variable`.
     InputConverter(const Options& options, std::string base, const OutputStream& put,
-                   CalculatorVariable& variable)
-        : options_(options), base_(std::move(base)), put_(put), variable_(variable)
+                   long long& written, CalculatorVariable& variable)
+        : options_(options), base_(std::move(base)), put_(put), written_(written),
+          variable_(variable)
     {
     }
 
-    // False when the output cannot be made or written (writeFailed tells).
+    // False when the output cannot be made (the reason tells) or written
+    // (writeFailed tells).
     bool take(const SpritePixels& pixels)
     {
         piece_.clear();
+        if (reason = headerProblem(pixels, options_.style); !reason.empty()) {
+            refused = true;
+            return false;
+        }
         std::string label;
-        if (options_.label) {
+        if (options_.label && options_.target != Target::Axe) {
             label = base_;
             if (options_.picture.tileWidth != 0)
                 label += "_" + std::to_string(count_);
             label += suffix(pixels);
-            if (count_ == 0 && options_.equ)
+            if (count_ == 0 && options_.equ && options_.target == Target::C)
+                appendCSizeDefines(piece_, cIdentifierOf(base_ + suffix(pixels)), pixels.width,
+                                   pixels.height);
+            else if (count_ == 0 && options_.equ)
                 appendSizeConstants(piece_, base_ + suffix(pixels), pixels.width, pixels.height,
                                     options_.style.directive);
         }
         ++count_;
+        const bool first = written_++ == 0;
         switch (options_.target) {
         case Target::Code:
             if (!label.empty())
@@ -520,6 +623,15 @@ public:
             break;
         case Target::Bytes:
             appendByteCode(piece_, pixels, options_.style, label);
+            break;
+        case Target::Axe: // only the first sprite of the output is named
+            appendAxeData(piece_, pixels, options_.style, first ? options_.labelName : "");
+            break;
+        case Target::Hex:
+            appendHexLine(piece_, pixels, options_.style);
+            break;
+        case Target::C:
+            appendCArrays(piece_, pixels, options_.style, label);
             break;
         case Target::SpriteFile:
             piece_ = spriteFileBytes(spriteFileText(spriteOfPixels(pixels)));
@@ -573,6 +685,7 @@ private:
     const Options& options_;
     std::string base_;
     const OutputStream& put_;
+    long long& written_;
     CalculatorVariable& variable_;
     std::string piece_;
     long long count_ = 0;
@@ -696,13 +809,15 @@ void convert(const Options& options, const OutputStream& standardOutput,
         writeReason = failureReason(failure);
         return false;
     };
-    Labeller labeller(options.labelName);
+    Labeller labeller(options.labelName, options.target == Target::C);
+    long long written = 0;
     const std::size_t limit = MaxPictureRead;
     std::string bytes;
     CalculatorVariable variable;
     const std::string outputName = toStream ? "standard output" : *options.output;
     for (const std::string& path : options.inputs) {
-        InputConverter converter(options, options.label ? labeller.next(path) : "", put, variable);
+        InputConverter converter(options, options.label ? labeller.next(path) : "", put, written,
+                                 variable);
         if (!readInput(path, limit, bytes, converter.reason)) {
             reportFailure(run, shownName(path), converter.reason);
         } else if (!convertBytes(options, path, bytes, converter)) {

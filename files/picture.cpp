@@ -14,7 +14,6 @@ namespace
 // bounds, so that a picture claiming to be huge is never unpacked.
 constexpr int SpriteDecodeLimitMiB = 1;
 constexpr int SheetDecodeLimitMiB = 128;
-constexpr int MaxSheetSide = 4096;
 
 std::string sizeText(QSize size)
 {
@@ -37,7 +36,7 @@ std::string sizeProblem(QSize size, const PictureRequest& request)
                sizeText({request.wholeWidth, request.wholeHeight});
     if (size.isEmpty() || (!sheetLimits && request.wholeWidth == 0 && !fitsSprite(size)))
         return picture + "; a sprite is at most 15 x 15";
-    if (size.width() > MaxSheetSide || size.height() > MaxSheetSide)
+    if (size.width() > MaxPictureSide || size.height() > MaxPictureSide)
         return picture + "; a " + (request.tileWidth != 0 ? "sheet" : "picture") +
                " is at most 4096 x 4096";
     if (request.tileWidth == 0)

@@ -14,10 +14,13 @@ namespace quillox
 // A picture, or a sheet of them, is read up to this size; sprite files and
 // code up to MaxSpriteFileRead.
 constexpr std::size_t MaxPictureRead = 16 * 1024 * 1024;
+// The widest and tallest picture or sheet read.
+constexpr int MaxPictureSide = 4096;
 
 // What to make of a picture. Without a tile size the whole picture is one
-// sprite of at most 15 x 15 pixels; with one, a sheet cut into tiles left to
-// right, top to bottom.
+// sprite of at most 15 x 15 pixels (or, with `wholeWidth`, of any size up
+// to a sheet's limits); with one, a sheet cut into tiles left to right, top
+// to bottom.
 struct PictureRequest {
     int tileWidth = 0;
     int tileHeight = 0;
@@ -34,8 +37,9 @@ struct PictureRequest {
     // A single picture larger than 15 x 15 gives the box of its set pixels
     // when that box fits; `cropped` hears what was taken.
     bool cropToDrawn = false;
-    // A single picture up to this size is taken whole (a calculator's screen
-    // for a Pic); 0 keeps a sprite's 15 x 15.
+    // A single picture up to this size is taken whole (any size up to
+    // MaxPictureSide for the byte outputs, a calculator's screen for a Pic);
+    // 0 keeps a sprite's 15 x 15.
     int wholeWidth = 0;
     int wholeHeight = 0;
     std::function<void(const std::string& note)> cropped;

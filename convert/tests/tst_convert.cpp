@@ -1,5 +1,7 @@
 // The converter's library and the installed program, in a temporary folder.
+#include "code/toolchaindata.h"
 #include "convert/converter.h"
+#include "files/spritefile.h"
 #include "tests/support/testfiles.h"
 
 #include <QProcess>
@@ -106,6 +108,25 @@ private slots:
             "0212111111111111000000000001",
             "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
             "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n");
+        // The other toolchains' data: the same bytes, one line or array each.
+        row("Axe", "--to=axe", code, "[A040]\r\n");
+        row("Axe, width and height", "--to=axe --header", code, "[0302A040]\r\n");
+        row("Axe, a sheet stored from Pic1 on", "--to=axe --tile=2x1 --label=Pic1", sheet,
+            "[C0]\xE2\x86\x92Pic1\r\n[40]\r\n[80]\r\n");
+        row("hex, height and bytes per row", "--to=hex --header", code, "0201A040\r\n");
+        row("hex, a sheet", "--to=hex --tile=2x1", sheet, "C0\r\n40\r\n80\r\n");
+        row("C, named after the file", "--to=c", code,
+            "const unsigned char in[] = {\r\n    0xA0,\r\n    0x40\r\n};\r\n");
+        row("C, a sheet with sizes and headers", "--to=c --header --equ --tile=2x1 --tiles=2",
+            sheet,
+            "#define in_HEIGHT 1\r\n#define in_WIDTH 1\r\n"
+            "const unsigned char in_0[] = {\r\n    0x02, 0x01,\r\n    0xC0\r\n};\r\n"
+            "const unsigned char in_1[] = {\r\n    0x02, 0x01,\r\n    0x40\r\n};\r\n");
+        // Black sets both planes, light grey the light one.
+        row("C, grey planes", "--to=c --shades=4 --label=g --label-suffix",
+            picture(2, 1, {0xFF000000, 0xFFAAAAAA}),
+            "const unsigned char g_2x1_dark[] = {\r\n    0x80\r\n};\r\n"
+            "const unsigned char g_2x1_light[] = {\r\n    0xC0\r\n};\r\n");
         row("sprite file of that code", "--to=spr",
             "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
             "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n",
@@ -179,6 +200,42 @@ private slots:
         QCOMPARE(converted({"--to=spr", file}), output);
     }
 
+    // C names: file names made C names, never a keyword, a name of the C
+    // library or a leading "_"; standard input is stdin_.
+    void cNames()
+    {
+        const QStringList files =
+            QString("int.spr|main.spr|30 sword-x.spr|_hero.spr|free.spr|ld.spr|-|stdin.spr")
+                .split('|');
+        for (const QString& file : files)
+            writeFile(file, "01011");
+        QProcess program;
+        program.setStandardInputFile("ld.spr");
+        program.start(converterProgram(), QStringList{"--to=c"} + files);
+        QVERIFY(program.waitForFinished());
+        QByteArray names;
+        for (const QByteArray& line : program.readAllStandardOutput().split('\n'))
+            if (line.startsWith("const unsigned char "))
+                names += line.mid(20, line.indexOf('[') - 20) + " ";
+        QCOMPARE(names, "int_ main_ sprite_30_sword_x hero free_ ld stdin_ stdin__2 ");
+    }
+
+    // The editor's copies are what the converter writes with default options.
+    void editorCopies()
+    {
+        const QByteArray sprite = "0203101010\r\n";
+        writeFile("s.spr", sprite);
+        std::string reason;
+        const auto grid = parseSpriteFile(sprite.toStdString(), reason);
+        QVERIFY(grid);
+        QCOMPARE(axeDataOf(*grid), runConverter({"--to=axe", "s.spr"}).standardOutput);
+        QCOMPARE(cArrayOf(*grid),
+                 runConverter({"--to=c", "--label=sprite", "s.spr"}).standardOutput);
+        QCOMPARE(cArrayOf(*grid, "hero"),
+                 runConverter({"--to=c", "--label=hero", "s.spr"}).standardOutput);
+        QCOMPARE(axeDataOf(*grid), std::string("[A040]\r\n"));
+    }
+
     // A canvas larger than a sprite gives the box of what is drawn on it, for
     // the outputs that hold at most 15 x 15; the converter says so.
     void largePictures_data()
@@ -198,9 +255,17 @@ private slots:
         row("drawn box too large", "--to=spr", picture(16, 16, canvas),
             "1\nquillox-convert: in: the picture is 16 x 16 pixels and its drawn pixels span "
             "16 x 16; a sprite is at most 15 x 15\n\n");
-        row("byte code keeps the limit", "--bytes", margin,
+        row("a PNG picture keeps the limit", "--to=png -o out.png", margin,
             "1\nquillox-convert: in: the picture is 16 x 16 pixels; a sprite is at most 15 x "
             "15\n\n");
+        // Byte data takes the picture whole: two bytes a row.
+        row("byte data takes it whole", "--to=hex", margin,
+            "0\n\n00000000100000000400" + QByteArray("0000").repeated(11) + "\r\n");
+        row("assembler code too", "--bytes --tiles=1 --tile=16x16", margin,
+            "0\n\n" + QByteArray("\t.db\t%00000000,%00000000\r\n").repeated(2) +
+                "\t.db\t%00010000,%00000000\r\n\t.db\t%00000000,%00000000\r\n"
+                "\t.db\t%00000100,%00000000\r\n" +
+                QByteArray("\t.db\t%00000000,%00000000\r\n").repeated(11));
         // A picture over 64 KiB is read whole.
         QImage noise(200, 200, QImage::Format_ARGB32);
         QRandomGenerator random(7);
@@ -276,6 +341,14 @@ private slots:
             "6 x 4 pixels, not a whole number of 4 x 4 tiles");
         row("sheet too wide", "--tile=1x1 input", picture(4097, 1), "a sheet is at most 4096");
         row("mask of a sprite file", "--mask input", "01011\r\n", "a sprite file has no transp");
+        row("height over a header's byte", "--header input", picture(1, 256),
+            "its height, 256, does not fit the header's byte (at most 255)");
+        row("width over C's header byte", "--to=c --header input", picture(256, 1),
+            "its width, 256, does not fit");
+        row("height over Axe's header byte", "--to=axe --header input", picture(1, 300),
+            "its height, 300, does not fit");
+        row("bytes per row over a header's byte", "--to=hex --header input", picture(2048, 1),
+            "its bytes per row, 256, does not fit");
         row("mask colour of code", "--mask-colour=FF00FF input", "\t.db\t%1",
             "sprite code has no colours for --mask-colour");
         // Calculator files: 55 bytes of head, the entry from 55 (its header
@@ -439,7 +512,16 @@ private slots:
             "--to=8xi a|--to=8xi --name=Pic a|--to=8xi --name=Pic10 a|--to=8xi --name=Str1 a|"
             "--to=8xi --name=Pic1 a b|--to=8xi --name=Pic1 --tile=8x8 a|"
             "--to=8xi --name=Pic1 --mask a|--to=8xi --name=Pic1 --shades=4 a|"
-            "--to=8xi --name=Pic1 --label a|--name=A a|--archived a|--bytes --name=A a";
+            "--to=8xi --name=Pic1 --label a|--name=A a|--archived a|--bytes --name=A a|"
+
+            "--tile=4097x8 --bytes a|--to=c --tile=8x0 a|--to=axe --to=c a|--to=hex --bytes a|"
+            "--to=axe --label a|--to=axe --label=pic1 a|--to=axe --label=Pic a|"
+            "--to=axe --label=Pic12345678901 a|--to=axe --label=Pic1 --equ a|"
+            "--to=axe --label-suffix a|--to=axe --radix=hex a|--to=hex --label a|"
+            "--to=hex --label=s a|--to=hex --equ a|--to=hex --label-suffix=_x a|"
+            "--to=hex --directive=db a|--to=c --label=int a|--to=c --label=_s a|"
+            "--to=c --label=stdin a|--to=c --label=main a|--to=c --radix=hex a|--to=c --label= a|"
+            "--to=png --header a|--to=spr --tile=16x16 a";
         for (const QString& arguments : lines.split('|')) {
             const QByteArray run = converted(arguments.split(' ', Qt::SkipEmptyParts));
             QVERIFY2(run.startsWith("2\n") &&

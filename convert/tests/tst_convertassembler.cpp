@@ -1,11 +1,15 @@
 // The converter's code through GNU as, pasmo and z80asm (see scripts/quickstart):
-// they assemble exactly what the pictures hold, in every width and syntax.
+// they assemble exactly what the pictures hold, in every width and syntax, up
+// to a 16 x 16 tile and a whole 96 x 64 screen. The same bytes come as Axe
+// data and hex lines, and as C arrays that cc (-std=c99 -Wall -Werror, beside
+// the C library's headers) and SDCC (-mz80) compile.
 #include "convert/converter.h"
 #include "tests/support/testfiles.h"
 
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,8 +26,9 @@ constexpr char Z80asm[] = "z80asm -o s.bin s.s";
 
 using Options = QMap<QString, QString>; // option name to value, "" for a bare one
 
-// What one sprite must assemble to, worked out here from its picture.
-static QByteArray spriteBytes(const QImage& image, const Options& options)
+// What one sprite must assemble to, worked out here from its picture; with
+// `widthFirst` the header holds the width and the height (C and Axe).
+static QByteArray spriteBytes(const QImage& image, const Options& options, bool widthFirst = false)
 {
     const int shades = options.value("--shades", "2").toInt();
     const bool byColour = options.contains("--mask-colour");
@@ -57,7 +62,9 @@ static QByteArray spriteBytes(const QImage& image, const Options& options)
     QByteArray bytes;
     // Grey levels are a dark plane (dark grey, black) and a light one.
     for (const int plane : shades == 2 ? QVector<int>{0b1110} : QVector<int>{0b1100, 0b1010}) {
-        if (options.contains("--header"))
+        if (options.contains("--header") && widthFirst)
+            bytes += QByteArray{1, char(image.width())} + char(image.height());
+        else if (options.contains("--header"))
             bytes += QByteArray{1, char(image.height())} + char((image.width() + 7) / 8);
         QByteArray mask, sprite;
         for (int y = 0; y < image.height(); ++y) {
@@ -70,6 +77,43 @@ static QByteArray spriteBytes(const QImage& image, const Options& options)
     return bytes;
 }
 
+// Runs a shell command in the current folder; its standard output, or a
+// failure with its messages.
+static bool runShell(const QString& command, QByteArray& output)
+{
+    QProcess shell;
+    shell.start("sh", {"-c", command});
+    if (!shell.waitForFinished(60000) || shell.exitCode() != 0) {
+        output = "'" + command.toLatin1() + "' failed: " + shell.readAllStandardError();
+        return false;
+    }
+    output = shell.readAllStandardOutput();
+    return true;
+}
+
+// The bytes of hex digits, one line per sprite, or of Axe's "[HEX]" lines.
+static QByteArray bytesOfHexLines(const QByteArray& text, bool axe, const QByteArray& axeName)
+{
+    QByteArray bytes;
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (!line.endsWith('\r'))
+            return "a line without CR LF";
+        line.chop(1);
+        if (axe) {
+            const QByteArray store = i == 0 && !axeName.isEmpty() ? "\xE2\x86\x92" + axeName : "";
+            if (!line.startsWith('[') || !line.endsWith("]" + store))
+                return "not Axe's [HEX]: " + line;
+            line = line.mid(1, line.size() - 2 - store.size());
+        }
+        if (line.toUpper() != line || line.size() % 2 != 0)
+            return "not upper-case hex digits: " + line;
+        bytes += QByteArray::fromHex(line);
+    }
+    return lines.last().isEmpty() ? bytes : "no line end at the end";
+}
+
 class ConvertAssemblerTest : public QObject
 {
     Q_OBJECT
@@ -77,14 +121,17 @@ class ConvertAssemblerTest : public QObject
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid() && QDir::setCurrent(dir_.path())); }
 
-    // Each row converts 15 pictures, 1 to 15 pixels wide, one call each.
+    // Each row converts 15 pictures, 1 to 15 pixels wide, one call each, or
+    // the pictures of `sizes`: "16x16*3" a sheet of three 16 x 16 tiles (or
+    // one such picture without --tile), "96x64" a whole screen.
     void assembles_data()
     {
         QTest::addColumn<QString>("assembler");
         QTest::addColumn<QString>("options");
-        const auto row = [](const char* assembler, const char* options) {
-            QTest::addRow("%s %s", QByteArray(assembler).split(' ')[0].data(), options)
-                << assembler << options;
+        QTest::addColumn<QString>("sizes");
+        const auto row = [](const char* assembler, const char* options, const char* sizes = "") {
+            QTest::addRow("%s %s %s", QByteArray(assembler).split(' ')[0].data(), options, sizes)
+                << assembler << options << sizes;
         };
         row(GnuAs, ""); // the editor's code
         row(GnuAs, "--to=bytes");
@@ -95,51 +142,137 @@ private slots:
         row(Pasmo, "--directive=defb --radix=hex --shades=3 --header --equ");
         row(Z80asm, "--directive=defb --radix=dec --shades=4 --tile --mask --mask-order=after "
                     "--mask-polarity=or --equ");
+        // Above 15 x 15: tiles and whole pictures.
+        row(GnuAs, "--to=bytes", "16x16 96x64");
+        row(GnuAs, "--radix=hex --tile --mask --header --equ", "16x16*3 24x17*2");
+        row(Pasmo, "--directive=db --shades=4 --header --mask-colour=555555", "96x64 17x16");
+        row(Z80asm, "--directive=defb --tile --mask --mask-order=interleaved --mask-polarity=or",
+            "16x16*2 96x64*1");
     }
 
     void assembles()
     {
         QFETCH(QString, assembler);
         QFETCH(QString, options);
+        QFETCH(QString, sizes);
         Options named;
         for (const QString& option : options.split(' ', Qt::SkipEmptyParts))
             named.insert(option.section('=', 0, 0), option.section('=', 1));
-        const int tiles = named.contains("--tile") ? 2 : 1;
-        QByteArray source, expected;
+        struct Picture {
+            int width, height, tiles;
+        };
+        QVector<Picture> pictures;
         // GNU as keeps only the low 8 bits of the editor's wider numbers.
-        for (int width = 1; width <= (options.isEmpty() ? 8 : 15); ++width) {
-            const int height = 16 - width;
+        for (int width = 1; sizes.isEmpty() && width <= (options.isEmpty() ? 8 : 15); ++width)
+            pictures.push_back({width, 16 - width, named.contains("--tile") ? 2 : 1});
+        for (const QString& size : sizes.split(' ', Qt::SkipEmptyParts))
+            pictures.push_back({size.section('x', 0, 0).toInt(),
+                                size.section('x', 1).section('*', 0, 0).toInt(),
+                                size.contains('*') ? size.section('*', 1).toInt() : 1});
+        // The assembler's source and bytes; the same sprites as Axe data, hex
+        // lines and C arrays, and the program that writes the arrays' bytes.
+        QByteArray source, expected, axe, hex, data, widthFirstData, cSource, cExpected, cMain;
+        const QStringList assemblerOnly{"--label", "--equ", "--radix", "--directive"};
+        for (int i = 0; i < pictures.size(); ++i) {
+            const auto [width, height, tiles] = pictures[i];
             QRandomGenerator random{quint32(width)};
             QImage image(width * tiles, height, QImage::Format_ARGB32);
-            for (int i = 0; i < image.width() * height; ++i)
-                image.setPixel(i % image.width(), i / image.width(),
+            for (int at = 0; at < image.width() * height; ++at)
+                image.setPixel(at % image.width(), at / image.width(),
                                Greys[random.bounded(4)] | (random.bounded(3) ? 0xFF000000 : 0));
             // Pictures named after a directive and a mnemonic get labels with a "_".
-            const QString name = width == 1 ? "end" : width == 2 ? "LD" : QString("w%1").arg(width);
-            const QString label = width <= 2 ? "_" + name : name;
+            const QString name = i == 0 ? "end" : i == 1 ? "LD" : QString("w%1").arg(i + 1);
+            const QString label = i <= 1 ? "_" + name : name;
             QVERIFY(image.save(name + ".png"));
             std::vector<std::string> arguments{"--label", name.toStdString() + ".png"};
+            // Axe and hex take the byte options but no labels, sizes or syntax.
+            std::vector<std::string> byteArguments{name.toStdString() + ".png"};
             const QString tile = QString("--tile=%1x%2").arg(width).arg(height);
             for (const QString& option :
-                 QString(options).replace("--tile", tile).split(' ', Qt::SkipEmptyParts))
+                 QString(options).replace("--tile", tile).split(' ', Qt::SkipEmptyParts)) {
                 arguments.push_back(option.toStdString());
+                if (!assemblerOnly.contains(option.section('=', 0, 0)) && option != "--to=bytes")
+                    byteArguments.push_back(option.toStdString());
+            }
             const ConverterRun run = runConverter(arguments);
             QVERIFY2(run.status == 0, run.standardError.c_str());
             source += QByteArray::fromStdString(run.standardOutput);
-            for (int x = 0; x < image.width(); x += width)
-                expected += spriteBytes(image.copy(x, 0, width, height), named);
+            for (int x = 0; x < image.width(); x += width) {
+                const QImage sprite = image.copy(x, 0, width, height);
+                expected += spriteBytes(sprite, named);
+                data += spriteBytes(sprite, named);
+                widthFirstData += spriteBytes(sprite, named, true);
+                cExpected += spriteBytes(sprite, named, true);
+            }
             if (named.contains("--equ")) { // the size constants read back as data
                 source += QString("\t%1\t%2_HEIGHT,%2_WIDTH\r\n")
                               .arg(named.value("--directive", ".db"), label)
                               .toLatin1();
                 expected += QByteArray{1, char(height)} + char((width + 7) / 8);
             }
+            // The editor's code (no options) is no byte data.
+            for (const char* to : {"--to=axe", "--to=hex", "--to=c"}) {
+                if (options.isEmpty())
+                    break;
+                std::vector<std::string> toArguments = byteArguments;
+                toArguments.push_back(to);
+                if (to == std::string("--to=axe") && i == 0)
+                    toArguments.push_back("--label=Pic1");
+                if (to == std::string("--to=c") && named.contains("--equ"))
+                    toArguments.push_back("--equ");
+                const ConverterRun byteRun = runConverter(toArguments);
+                QVERIFY2(byteRun.status == 0, byteRun.standardError.c_str());
+                const QByteArray text = QByteArray::fromStdString(byteRun.standardOutput);
+                if (to == std::string("--to=axe"))
+                    axe += bytesOfHexLines(text, true, i == 0 ? "Pic1" : "");
+                else if (to == std::string("--to=hex"))
+                    hex += bytesOfHexLines(text, false, "");
+                else
+                    cSource += text;
+                // The arrays by their names, then the sizes of --equ, written
+                // by a program that includes them beside the C library.
+                const QRegularExpression array("const unsigned char (\\w+)\\[\\] = \\{");
+                for (const auto& match : array.globalMatch(text))
+                    if (to == std::string("--to=c"))
+                        cMain += "    fwrite(" + match.captured(1).toLatin1() + ", 1, sizeof " +
+                                 match.captured(1).toLatin1() + ", stdout);\n";
+            }
+            if (named.contains("--equ")) { // C names need no "_"
+                cMain += "    putchar(" + name.toLatin1() + "_HEIGHT);\n    putchar(" +
+                         name.toLatin1() + "_WIDTH);\n";
+                cExpected += QByteArray{1, char(height)} + char((width + 7) / 8);
+            }
         }
+        // Axe and hex hold the bytes that --bytes assembles to (checked below).
+        QCOMPARE(hex, options.isEmpty() ? QByteArray() : data);
+        QCOMPARE(axe, options.isEmpty()            ? QByteArray()
+                      : named.contains("--header") ? widthFirstData
+                                                   : data);
+#ifndef Q_OS_WIN
+        // C: the arrays, compiled beside the C library's headers, write the
+        // same bytes; SDCC compiles them for the Z80.
+        if (!options.isEmpty()) {
+            QVERIFY(!writeFile("sprites.c", cSource).isEmpty());
+            QVERIFY(!writeFile("check.c", "#include <stdio.h>\n#include <stdlib.h>\n"
+                                          "#include <string.h>\n#include \"sprites.c\"\n"
+                                          "int main(void)\n{\n" +
+                                              cMain + "    return 0;\n}\n")
+                         .isEmpty());
+            QByteArray output;
+            QVERIFY2(runShell("cc -std=c99 -Wall -Werror -o check check.c && ./check", output),
+                     output.constData());
+            QCOMPARE(output, cExpected);
+            QVERIFY2(runShell("sdcc -mz80 -c sprites.c -o sprites.rel 2>&1", output),
+                     output.constData());
+            QCOMPARE(output, QByteArray()); // and says nothing
+        }
+#endif
 #ifdef Q_OS_WIN
         // The assemblers are Linux programs, which Wine cannot start: each row's
         // source, command and bytes are left for assemble-later.sh, run next.
-        const QString later = qEnvironmentVariable("QUILLOX_ASSEMBLE_LATER") + "/" +
-                              QString(QTest::currentDataTag()).replace(' ', '_');
+        const QString later =
+            qEnvironmentVariable("QUILLOX_ASSEMBLE_LATER") + "/" +
+            QString(QTest::currentDataTag()).replace(QRegularExpression("[^A-Za-z0-9=.-]"), "_");
         QVERIFY(!writeFile(later + ".s", source).isEmpty() &&
                 !writeFile(later + ".command", assembler.toLatin1()).isEmpty() &&
                 !writeFile(later + ".expected", expected).isEmpty());
