@@ -4,9 +4,14 @@
 #include "platform/qtfileaccess.h"
 #include "tests/support/testfiles.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <vector>
+
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -118,6 +123,16 @@ private slots:
         QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
 #ifdef Q_OS_WIN
         const QStringList special;
+        // A pipe that a program serves, one instance for the read, one for the write.
+        std::vector<HANDLE> pipeInstances;
+        for (int i = 0; i < 2 && name.startsWith("\\\\.\\pipe"); ++i)
+            pipeInstances.push_back(
+                CreateNamedPipeW(reinterpret_cast<LPCWSTR>(name.utf16()), PIPE_ACCESS_DUPLEX,
+                                 PIPE_TYPE_BYTE, PIPE_UNLIMITED_INSTANCES, 512, 512, 0, nullptr));
+        const auto closePipes = qScopeGuard([&] {
+            for (HANDLE instance : pipeInstances)
+                CloseHandle(instance);
+        });
 #else
         const QStringList special{"loop.spr", "pipe.spr"};
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
