@@ -2,6 +2,7 @@
 
 #include "code/bytecode.h"
 #include "code/codeexport.h"
+#include "code/toolchaindata.h"
 #include "editor/codebox.h"
 #include "editor/gridview.h"
 #include "editor/messages.h"
@@ -225,6 +226,10 @@ void MainWindow::createCodeMenuActions()
     action("copyAssemblerBytes", tr("Copy as Assembler &Bytes"),
            [this] { copyCodeAsBytes(false); });
     action("copyHexBytes", tr("Copy as &Hex Bytes"), [this] { copyCodeAsBytes(true); });
+    action("copyAxeHex", tr("Copy as A&xe Hex"),
+           [this] { copyToClipboard(axeDataOf(document_.grid())); });
+    action("copyCArray", tr("Copy as C A&rray"),
+           [this] { copyToClipboard(cArrayOf(document_.grid())); });
     action("saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."),
            [this] { SaveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); });
 
@@ -501,7 +506,11 @@ void MainWindow::copyCodeAsBytes(bool hex)
     ByteStyle style = byteStyle_;
     if (hex && style.radix != ByteRadix::HexC)
         style.radix = ByteRadix::Hex;
-    const std::string text = spriteByteCode(document_.grid(), style);
+    copyToClipboard(spriteByteCode(document_.grid(), style));
+}
+
+void MainWindow::copyToClipboard(const std::string& text)
+{
     platform_.clearClipboard();
     platform_.setClipboardText(QString::fromStdString(text));
 }

@@ -50,6 +50,7 @@ public:
     // window, the byte copies of the code.
     void openFile(const QString& path);
     void copyCodeAsBytes(bool hex);
+    void copyToClipboard(const std::string& text);
 
 signals:
     void sizeRefreshed();

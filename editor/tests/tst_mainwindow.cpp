@@ -360,7 +360,8 @@ private slots:
         auto* box = child<CodeBox>("source");
         std::unique_ptr<QMenu> menu(box->createContextMenu());
         const QList<QAction*> items = menu->actions();
-        for (const char* name : {"copyAssemblerBytes", "copyHexBytes", "saveAssemblerBytes"})
+        for (const char* name : {"copyAssemblerBytes", "copyHexBytes", "copyAxeHex", "copyCArray",
+                                 "saveAssemblerBytes"})
             QVERIFY(items.contains(action(name)));
         QVERIFY(items.contains(child<QMenu>("byteStyleMenu")->menuAction()));
         // The copies end with one CR LF and follow the directive and radix
@@ -374,13 +375,17 @@ private slots:
         }
         action("copyHexBytes")->trigger();
         action("saveAssemblerBytes")->trigger();
+        action("copyAxeHex")->trigger();
+        action("copyCArray")->trigger();
         QCOMPARE(platform->clipboardTexts,
                  QStringList({"\t.db\t%10100000,%00010000\r\n\t.db\t%00000000,%00000000\r\n",
                               "\tdefb\t%10100000,%00010000\r\n\tdefb\t%00000000,%00000000\r\n",
                               "\tdefb\t0xA0,0x10\r\n\tdefb\t0x00,0x00\r\n",
                               "\t.byte\t0xA0,0x10\r\n\t.byte\t0x00,0x00\r\n",
                               "\t.byte\t160,16\r\n\t.byte\t0,0\r\n",
-                              "\t.byte\t$A0,$10\r\n\t.byte\t$00,$00\r\n"}));
+                              "\t.byte\t$A0,$10\r\n\t.byte\t$00,$00\r\n", "[A0100000]\r\n",
+                              "const unsigned char sprite[] = {\r\n    0xA0, 0x10,\r\n"
+                              "    0x00, 0x00\r\n};\r\n"}));
         QCOMPARE(contents(dir.filePath("end.z80")), "_end:\r\n\t.byte\t160,16\r\n\t.byte\t0,0\r\n");
         // A selection copies as the code box holds it, with CR LF.
         box->selectAll();
