@@ -77,6 +77,7 @@ static QByteArray spriteBytes(const QImage& image, const Options& options, bool 
     return bytes;
 }
 
+#ifndef Q_OS_WIN
 // Runs a shell command in the current folder; its standard output, or a
 // failure with its messages.
 static bool runShell(const QString& command, QByteArray& output)
@@ -90,6 +91,7 @@ static bool runShell(const QString& command, QByteArray& output)
     output = shell.readAllStandardOutput();
     return true;
 }
+#endif
 
 // The bytes of hex digits, one line per sprite, or of Axe's "[HEX]" lines.
 static QByteArray bytesOfHexLines(const QByteArray& text, bool axe, const QByteArray& axeName)
