@@ -540,46 +540,6 @@ private slots:
         QVERIFY(platform->messages.isEmpty());
     }
 
-    // A file that is no sprite file still loads as described, then says which
-    // size field was not applied.
-    void unappliedSizesAreNamed_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("size");
-        QTest::newRow("height") << QByteArray("xx03")
-                                << "its height field \"xx\" is not 01 to 15; only the width "
-                                   "was applied"
-                                << "8 x 3";
-        QTest::newRow("width") << QByteArray("0216\r\n")
-                               << "its width field \"16\" is not 01 to 15; only the height "
-                                  "was applied"
-                               << "2 x 8";
-        QTest::newRow("both") << QByteArray("hello")
-                              << "its height field \"he\" and width field \"ll\" are not 01 "
-                                 "to 15; neither size nor any cell was applied"
-                              << "8 x 8";
-        QTest::newRow("a sprite file") << QByteArray("0101") << ""
-                                       << "1 x 1";
-    }
-
-    void unappliedSizesAreNamed()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, message);
-        QFETCH(QString, size);
-        QTemporaryDir dir;
-        const QString path = writeFile(dir.filePath("a.spr"), file);
-        platform->fileAnswers.push_back(path);
-        action("open")->trigger();
-        window->openFile(path);
-        QCOMPARE(label(), size);
-        const QString expected = path + ": " + message;
-        QCOMPARE(platform->messages.size(), message.isEmpty() ? 0 : 2);
-        for (const auto& shown : platform->messages)
-            QCOMPARE(shown.text, expected);
-    }
-
     // Ctrl+V in the code box pastes into the grid; a picture on the clipboard
     // is read when no code is, and code wins over a picture.
     void pasteInTheCodeBoxAndPictures()
