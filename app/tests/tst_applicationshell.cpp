@@ -265,17 +265,11 @@ private slots:
         }
     }
 
-    void secondaryWindows()
+    // Closed, the secondary windows are made afresh.
+    void secondaryWindowsClosedAreMadeAfresh()
     {
         openSecondaryWindows();
         QPointer<QWidget> about = shell_->aboutWindow(), help = shell_->helpWindow();
-        // Their own buttons hide them; opened again they are the same windows.
-        about->findChild<QPushButton*>("Command1")->click();
-        help->findChild<QPushButton*>("Command1")->click();
-        QVERIFY(!about->isVisible() && !help->isVisible());
-        openSecondaryWindows();
-        QVERIFY(shell_->aboutWindow() == about && shell_->helpWindow() == help);
-        // Closed, they are made afresh.
         QVERIFY(about->close() && help->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!about && !help);
@@ -284,26 +278,30 @@ private slots:
         QCOMPARE(platform_->endRequests, 0);
     }
 
+    // Esc does what the window's button does: it hides the window, and shown
+    // again it is the same window as it was.
     void escapeDoesWhatTheButtonDoes_data()
     {
         QTest::addColumn<bool>("inAbout");
         QTest::addColumn<QString>("focused");
-        QTest::newRow("About, on Thanks") << true << "Command1";
-        QTest::newRow("About, on Clear quillox.ini") << true << "Command2";
-        QTest::newRow("help, in the tutorial") << false << "Text1";
-        QTest::newRow("help, on Close") << false << "Command1";
+        QTest::addColumn<bool>("clicked"); // the button clicked instead of Esc
+        QTest::newRow("About, Thanks clicked") << true << "Command1" << true;
+        QTest::newRow("About, on Thanks") << true << "Command1" << false;
+        QTest::newRow("About, on Clear quillox.ini") << true << "Command2" << false;
+        QTest::newRow("help, Close clicked") << false << "Command1" << true;
+        QTest::newRow("help, in the tutorial") << false << "Text1" << false;
+        QTest::newRow("help, on Close") << false << "Command1" << false;
     }
 
     void escapeDoesWhatTheButtonDoes()
     {
         QFETCH(bool, inAbout);
         QFETCH(QString, focused);
+        QFETCH(bool, clicked);
         writeFile(platform_->logPath, "earlier");
         openSecondaryWindows();
-        const auto window = [this, inAbout]() -> QWidget* {
-            if (inAbout)
-                return shell_->aboutWindow();
-            return shell_->helpWindow();
+        const auto window = [this, inAbout] {
+            return inAbout ? static_cast<QWidget*>(shell_->aboutWindow()) : shell_->helpWindow();
         };
         QPointer<QWidget> pressed = window();
         QPointer<QWidget> other =
@@ -316,15 +314,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(pressed));
         auto* child = pressed->findChild<QWidget*>(focused);
         child->setFocus();
-        QTest::keyClick(child, Qt::Key_Escape);
+        if (clicked)
+            static_cast<QPushButton*>(child)->click();
+        else
+            QTest::keyClick(child, Qt::Key_Escape);
         QVERIFY(!pressed->isVisible() && other->isVisible());
-        // Hidden, not closed: shown again it is the same window as it was.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         openSecondaryWindows();
         QCOMPARE(window(), pressed.data());
         QVERIFY(pressed->isVisible());
         QCOMPARE(tutorial->textCursor().position(), 40);
-        // Esc is never Clear quillox.ini.
+        // Neither Esc nor the button is Clear quillox.ini.
         QCOMPARE(contents(platform_->logPath), "earlier");
         QVERIFY(platform_->messages.isEmpty());
     }

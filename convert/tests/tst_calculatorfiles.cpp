@@ -117,105 +117,67 @@ private slots:
 
     void cleanupTestCase() { tifiles_library_exit(); }
 
-    // Each AppVar holds what --bytes assembles of the same FILEs and options.
-    void appVars_data()
+    // Each AppVar holds what --bytes assembles of the same FILEs and options;
+    // a Pic holds the picture's pixels, and reads back as the same screen.
+    void calculatorFiles_data()
     {
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("inputs");
-        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("stored"); // the name's bytes in the file
+        QTest::addColumn<QString>("files");     // options and inputs
         QTest::addColumn<bool>("archived");
-        QTest::newRow("two sprite files") << ""
-                                          << "hero.spr ship.spr" << QByteArray("SPRITES") << false;
-        QTest::newRow("archived, mask interleaved, header")
-            << "--mask --header --mask-order=interleaved"
-            << "ship.png" << QByteArray("Ship1") << true;
-        QTest::newRow("OR mask after, grey planes")
-            << "--mask --mask-order=after --mask-polarity=or --shades=4"
-            << "ship.png" << QByteArray("G") << false;
-        QTest::newRow("a sheet's two tiles") << "--tile=5x7"
-                                             << "ship.png" << QByteArray("TILES") << false;
-        QTest::newRow("a Pic's screen") << ""
-                                        << "screen.8xi" << QByteArray("SCREEN") << false;
+        const auto row = [](const char* tag, const char* target, const char* name,
+                            const QByteArray& stored, const QString& files, bool archived) {
+            QTest::newRow(tag) << QString(target) << QString(name) << stored << files << archived;
+        };
+        row("AppVar of two sprite files", "8xv", "SPRITES", "SPRITES", "hero.spr ship.spr", false);
+        row("AppVar, archived, mask interleaved, header", "8xv", "Ship1", "Ship1",
+            "--mask --header --mask-order=interleaved ship.png", true);
+        row("AppVar, OR mask after, grey planes", "8xv", "G", "G",
+            "--mask --mask-order=after --mask-polarity=or --shades=4 ship.png", false);
+        row("AppVar of a sheet's two tiles", "8xv", "TILES", "TILES", "--tile=5x7 ship.png", false);
+        row("AppVar of a Pic's screen", "8xv", "SCREEN", "SCREEN", "screen.8xi", false);
         // 86 screens of 756 bytes and 25 sprites of 20: 65516 bytes.
-        QTest::newRow("full to the last byte")
-            << "" << (QStringList(86, "screen.8xi") + QStringList(25, "wide.spr")).join(' ')
-            << QByteArray("FULL") << true;
+        row("AppVar full to the last byte", "8xv", "FULL", "FULL",
+            (QStringList(86, "screen.8xi") + QStringList(25, "wide.spr")).join(' '), true);
+        row("Pic1 of a 96 x 64 picture", "8xi", "Pic1", QByteArray("\x60\x00", 2), "screen.png",
+            false);
+        row("Pic0, archived, of a sprite's picture", "8xi", "Pic0", "\x60\x09", "ship.png", true);
+        row("Pic9 of a sprite file", "8xi", "Pic9", "\x60\x08", "hero.spr", false);
     }
 
-    void appVars()
+    void calculatorFiles()
     {
-        QFETCH(QString, options);
-        QFETCH(QString, inputs);
-        QFETCH(QByteArray, name);
+        QFETCH(QString, target);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, files);
         QFETCH(bool, archived);
-        const QStringList files = options.split(' ', Qt::SkipEmptyParts) + inputs.split(' ');
-        QStringList arguments{"--to=8xv", "--name=" + name, "-o", "out.8xv"};
+        const bool pic = target == "8xi";
+        const QString out = "out." + target;
+        const QStringList inputs = files.split(' ');
+        QStringList arguments{"--to=" + target, "--name=" + name, "-o", out};
         if (archived)
             arguments << "--archived";
-        const ConverterRun run = runConverter(argumentsOf(arguments + files));
+        const ConverterRun run = runConverter(argumentsOf(arguments + inputs));
         QVERIFY2(run.status == 0, run.standardError.c_str());
-        const LibraryRead read = readWithLibrary("out.8xv");
-        QCOMPARE(read.error, 0);
-        QVERIFY(read.checksumAgrees);
-        QCOMPARE(read.entries, 1u);
-        QCOMPARE(read.type, 0x15);
-        QCOMPARE(read.name, name.leftJustified(8, '\0'));
+        const LibraryRead read = readWithLibrary(out);
+        QVERIFY(read.error == 0 && read.checksumAgrees && read.entries == 1u);
+        QCOMPARE(read.type, pic ? 0x07 : 0x15);
+        QCOMPARE(read.name, stored.leftJustified(8, '\0'));
         QCOMPARE(read.archived, archived);
         QCOMPARE(read.version, 0);
-        QCOMPARE(read.data, withSizeWord(assembledBytes(files)));
-    }
-
-    // A Pic holds the picture's pixels, and reads back as the same screen.
-    void pics_data()
-    {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("nameBytes");
-        QTest::addColumn<bool>("archived");
-        QTest::newRow("Pic1 of a 96 x 64 picture") << "screen.png"
-                                                   << "Pic1" << QByteArray("\x60\x00", 2) << false;
-        QTest::newRow("Pic0, archived, of a sprite's picture")
-            << "ship.png"
-            << "Pic0" << QByteArray("\x60\x09", 2) << true;
-        QTest::newRow("Pic9 of a sprite file") << "hero.spr"
-                                               << "Pic9" << QByteArray("\x60\x08", 2) << false;
-    }
-
-    void pics()
-    {
-        QFETCH(QString, input);
-        QFETCH(QString, name);
-        QFETCH(QByteArray, nameBytes);
-        QFETCH(bool, archived);
-        QStringList arguments{"--to=8xi", "--name=" + name, "-o", "out.8xi", input};
-        if (archived)
-            arguments << "--archived";
-        const ConverterRun run = runConverter(argumentsOf(arguments));
-        QVERIFY2(run.status == 0, run.standardError.c_str());
-        const LibraryRead read = readWithLibrary("out.8xi");
-        QCOMPARE(read.error, 0);
-        QVERIFY(read.checksumAgrees);
-        QCOMPARE(read.entries, 1u);
-        QCOMPARE(read.type, 0x07);
-        QCOMPARE(read.name, nameBytes.leftJustified(8, '\0'));
-        QCOMPARE(read.archived, archived);
-        QString picture = input;
-        if (!input.endsWith(".png")) {
-            QCOMPARE(runConverter({"--to=png", "-o", "sprite.png", input.toStdString()}).status, 0);
+        if (!pic) {
+            QCOMPARE(read.data, withSizeWord(assembledBytes(inputs)));
+            return;
+        }
+        QString picture = files;
+        if (!files.endsWith(".png")) {
+            QCOMPARE(runConverter({"--to=png", "-o", "sprite.png", files.toStdString()}).status, 0);
             picture = "sprite.png";
         }
         QCOMPARE(read.data, withSizeWord(picOfPicture(picture)));
-        QCOMPARE(withSizeWord(assembledBytes({"out.8xi"})), read.data);
-    }
-
-    // The checker sees damage: a changed byte disagrees with the checksum.
-    void damageIsSeen()
-    {
-        QByteArray file = contents("screen.8xi");
-        file[200] = char(file[200] ^ 1);
-        writeFile("damaged.8xi", file);
-        const LibraryRead read = readWithLibrary("damaged.8xi");
-        QVERIFY(read.error != 0 || !read.checksumAgrees);
+        QCOMPARE(withSizeWord(assembledBytes({out})), read.data);
     }
 
 private:

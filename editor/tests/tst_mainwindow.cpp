@@ -416,16 +416,11 @@ private slots:
         QVERIFY(action("rotate")->isEnabled());
         action("rotate")->trigger();
         QCOMPARE(block(), QStringList({"010", "000", "000"}));
-        // Ctrl+V on the grid, first with no sprite on the clipboard.
+        // Ctrl+V on the grid pastes too: with no sprite on the clipboard it says so.
         view()->setFocus();
         platform->clipboard = QStringLiteral("ld a,(hl)");
         QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(platform->messages.size(), 1);
-        platform->clipboard = QStringLiteral(".db %101\n.db %011");
-        QTest::keyClick(view(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(label(), QStringLiteral("2 x 3"));
-        QCOMPARE(code(), codeOf({"101", "011"}));
-        QVERIFY(platform->messages.size() == 1 && window->document().text2().empty());
     }
 
     void failingBuildKeepsPartialTextAndReports()
@@ -478,12 +473,6 @@ private slots:
         QCOMPARE(code(), codeOf({"10", "01"}));
         QVERIFY(platform->messages.value(0).text.contains(png) &&
                 platform->messages.value(0).text.contains("16 x 1"));
-        // Code as the editor saves it, and as other tools write it.
-        window->openFile(QFINDTESTDATA("../../examples/ship.z80"));
-        QCOMPARE(window->document().grid().width(), 8);
-        window->openFile(writeFile(dir.filePath("c.asm"), "hero:\n    db $C0 ; top\n    db $40\n"));
-        QCOMPARE(code(), codeOf({"11000000", "01000000"}));
-        QCOMPARE(platform->messages.size(), 1);
     }
 
     // A new user's first files open as the converter reads them.
@@ -495,6 +484,14 @@ private slots:
         const QStringList smiley{"00111100", "01000010", "10100101", "10000001",
                                  "10100101", "10011001", "01000010", "00111100"};
         QTest::newRow("transparent PNG") << "smiley-transparent.png" << smiley << "";
+        // Code as the editor writes it, and as other tools do.
+        QTest::newRow("code") << "smiley.z80" << smiley << "";
+        QTest::newRow("code of spaces") << "smiley-spaces.asm" << smiley << "";
+        QTest::newRow("the example") << "../../../examples/ship.z80"
+                                     << QString("00011000 00111100 00100100 01111110 11111111 "
+                                                "11011011 10011001 00011000")
+                                            .split(' ')
+                                     << "";
         // A digit first is a sprite file's height; pasted, the line is hex.
         QTest::newRow("hex line, a digit first")
             << "smiley-hex.txt" << QStringList{"0"}
@@ -538,46 +535,6 @@ private slots:
         action("saveas")->trigger();
         QCOMPARE(platform->saveRequests.value(0).fileName, dir.filePath("b.spr"));
         QVERIFY(platform->messages.isEmpty());
-    }
-
-    // A file that is no sprite file still loads as described, then says which
-    // size field was not applied.
-    void unappliedSizesAreNamed_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("size");
-        QTest::newRow("height") << QByteArray("xx03")
-                                << "its height field \"xx\" is not 01 to 15; only the width "
-                                   "was applied"
-                                << "8 x 3";
-        QTest::newRow("width") << QByteArray("0216\r\n")
-                               << "its width field \"16\" is not 01 to 15; only the height "
-                                  "was applied"
-                               << "2 x 8";
-        QTest::newRow("both") << QByteArray("hello")
-                              << "its height field \"he\" and width field \"ll\" are not 01 "
-                                 "to 15; neither size nor any cell was applied"
-                              << "8 x 8";
-        QTest::newRow("a sprite file") << QByteArray("0101") << ""
-                                       << "1 x 1";
-    }
-
-    void unappliedSizesAreNamed()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, message);
-        QFETCH(QString, size);
-        QTemporaryDir dir;
-        const QString path = writeFile(dir.filePath("a.spr"), file);
-        platform->fileAnswers.push_back(path);
-        action("open")->trigger();
-        window->openFile(path);
-        QCOMPARE(label(), size);
-        const QString expected = path + ": " + message;
-        QCOMPARE(platform->messages.size(), message.isEmpty() ? 0 : 2);
-        for (const auto& shown : platform->messages)
-            QCOMPARE(shown.text, expected);
     }
 
     // Ctrl+V in the code box pastes into the grid; a picture on the clipboard

@@ -104,33 +104,9 @@ private slots:
         QCOMPARE(QString::fromStdString(document->codeText()), codeOf(after));
     }
 
-    void stepsUndoAndRedoWholeStates()
+    // Undo and redo of each kind of step: tst_mainwindow, through the window.
+    void nestedStepsAreOneAndEmptyStepsNone()
     {
-        const std::function<void()> steps[] = {
-            [&] { document->moveColumnSlider(5); },
-            [&] { document->Invert(); },
-            [&] { document->transform(SpriteTransform::ShiftLeft); },
-            [&] { document->loadSpriteFileBytes("0203101010\r\n"); },
-            [&] {
-                document->takeSprite(spriteOf({"11", "01"}));
-            },
-            [&] { document->NewSprite(); },
-        };
-        using Shown = std::pair<SpriteState, std::string>;
-        const auto shown = [&] { return Shown{stateOf(document->grid()), document->codeText()}; };
-        QList<Shown> states{shown()};
-        for (const auto& step : steps) {
-            step();
-            states << shown();
-        }
-        for (qsizetype i = states.size() - 2; i >= 0; --i) {
-            document->undo();
-            QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
-        }
-        for (qsizetype i = 1; i < states.size(); ++i) {
-            document->redo();
-            QVERIFY2(shown() == states[i], qPrintable(QString::number(i)));
-        }
         // Nested steps are one; a step that changes nothing is none; no undo
         // while a step is open.
         const std::size_t count = document->history().undoCount();

@@ -19,7 +19,8 @@ class SpriteFileTest : public QObject
 
     auto state() const
     {
-        return std::make_tuple(window->document().grid().colours(), window->codeText(), window->document().text2(),
+        return std::make_tuple(window->document().grid().colours(), window->codeText(),
+                               window->document().text2(),
                                window->findChild<QLabel*>(QStringLiteral("Label1"))->text());
     }
     void run(void (MainWindow::*command)(), const std::optional<QString>& answer)
@@ -93,20 +94,34 @@ private slots:
         QCOMPARE(platform->saveRequests[1].fileName, example);
     }
 
+    // Opened by the dialog, then by name: a file that is no sprite file still
+    // loads as described, then says which size field was not applied.
     void open_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("code"); // none: the cells are kept
-        QTest::newRow("worked example") << QByteArray("0203101010\r\n") << "2 x 3"
-                                        << "\t.db\t%101\r\n\t.db\t%010";
-        QTest::newRow("CR LF and past the end are black") << QByteArray("0203\r\n") << "2 x 3"
-                                                          << "\t.db\t%111\r\n\t.db\t%111";
-        QTest::newRow("any other character is black") << QByteArray("01040a 2") << "1 x 4"
-                                                      << "\t.db\t%0111";
-        QTest::newRow("bad height, width applied") << QByteArray(" 10301") << "8 x 3" << QString();
+        QTest::addColumn<QString>("code");    // none: the cells are kept
+        QTest::addColumn<QString>("message"); // after the file's name; none: no message
+        const auto row = [](const char* tag, const QByteArray& file, const char* label,
+                            const char* code, const char* message = nullptr) {
+            QTest::newRow(tag) << file << label << (code ? QString(code) : QString())
+                               << (message ? QString(message) : QString());
+        };
+        row("worked example", "0203101010\r\n", "2 x 3", "\t.db\t%101\r\n\t.db\t%010");
+        row("CR LF and past the end are black", "0203\r\n", "2 x 3", "\t.db\t%111\r\n\t.db\t%111");
+        row("any other character is black", "01040a 2", "1 x 4", "\t.db\t%0111");
+        row("1 x 1", "0101", "1 x 1", "\t.db\t%1");
+        row("bad height, width applied", "xx03", "8 x 3", nullptr,
+            "its height field \"xx\" is not 01 to 15; only the width was applied");
+        row("bad width, height applied", "0216\r\n", "2 x 8", nullptr,
+            "its width field \"16\" is not 01 to 15; only the height was applied");
+        row("bad sizes, nothing applied", "hello", "8 x 8", nullptr,
+            "its height field \"he\" and width field \"ll\" are not 01 to 15; neither size nor "
+            "any cell was applied");
         // An empty file empties the buffer and changes no size and no cell.
-        QTest::newRow("empty") << QByteArray() << "8 x 8" << QString();
+        row("empty", "", "8 x 8", nullptr,
+            "its height field \"\" and width field \"\" are not 01 to 15; neither size nor any "
+            "cell was applied");
     }
 
     void open()
@@ -114,14 +129,20 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, label);
         QFETCH(QString, code);
+        QFETCH(QString, message);
         const auto before = window->document().grid().colours();
-        writeFile(path("input.spr"), file);
-        run(&MainWindow::OpenSprite, path("input.spr"));
+        const QString input = writeFile(path("input.spr"), file);
+        run(&MainWindow::OpenSprite, input);
+        window->openFile(input);
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
         QCOMPARE(window->document().text2(), file.toStdString());
         QCOMPARE(window->codeText(),
-                 code.isNull() ? QString::fromStdString(spriteCode(window->document().grid())) : code);
+                 code.isNull() ? QString::fromStdString(spriteCode(window->document().grid()))
+                               : code);
         QVERIFY(!code.isNull() || window->document().grid().colours() == before);
+        QCOMPARE(platform->messages.size(), message.isNull() ? 0 : 2);
+        for (const auto& shown : platform->messages)
+            QCOMPARE(shown.text, input + ": " + message);
     }
 
     void hugeFileIsReadBounded()

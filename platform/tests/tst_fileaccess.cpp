@@ -90,28 +90,25 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("readReason");
-        QTest::addColumn<QString>("writeReason");
-        // No write reason: the read's.
-        const QString missing = "No such file or directory", none;
-        QTest::newRow("folder") << "folder" << QString("Is a directory") << none;
-        QTest::newRow("no name") << "" << QString("No file name was given.") << none;
+        QTest::addColumn<QString>("writeReason"); // none: the read's
+        const auto row = [](const char* tag, const QString& name, const char* read,
+                            const char* write = nullptr) {
+            QTest::newRow(tag) << name << QString(read) << QString(write);
+        };
+        row("folder", "folder", "Is a directory");
+        row("no name", "", "No file name was given.");
 #ifdef Q_OS_WIN
-        QTest::newRow("device name") << "NUL" << QString("Not a regular file") << none;
-        QTest::newRow("pipe name")
-            << "\\\\.\\pipe\\quillox" << QString("Not a regular file") << none;
+        row("device name", "NUL", "Not a regular file");
+        row("pipe name", "\\\\.\\pipe\\quillox", "Not a regular file");
 #else
         // Windows words its reasons in the system's language.
-        QTest::newRow("missing folder") << "missing/s.spr" << missing << none;
-        QTest::newRow("new name in a locked folder")
-            << "locked/new.spr" << missing
-            << (::geteuid() ? "Permission denied" : "Operation not permitted");
-        QTest::newRow("named pipe") << "pipe.spr" << QString("Not a regular file") << none;
-        QTest::newRow("device") << "/dev/full" << QString("Not a regular file")
-                                << QString("No space left on device");
-        QTest::newRow("name too long")
-            << QString(300, 'n') << QString("File name too long") << none;
-        QTest::newRow("link loop")
-            << "loop.spr" << QString("Too many levels of symbolic links") << none;
+        row("missing folder", "missing/s.spr", "No such file or directory");
+        row("new name in a locked folder", "locked/new.spr", "No such file or directory",
+            ::geteuid() ? "Permission denied" : "Operation not permitted");
+        row("named pipe", "pipe.spr", "Not a regular file");
+        row("device", "/dev/full", "Not a regular file", "No space left on device");
+        row("name too long", QString(300, 'n'), "File name too long");
+        row("link loop", "loop.spr", "Too many levels of symbolic links");
 #endif
     }
 
@@ -161,21 +158,19 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("reader");
         QTest::addColumn<std::optional<Problem>>("problem"); // none: written
+        const auto row = [](const char* tag, SpecialFiles special, const char* name, bool reader,
+                            std::optional<Problem> problem = std::nullopt) {
+            QTest::newRow(tag) << special << QString(name) << reader << problem;
+        };
         const auto editor = SpecialFiles::Refuse, converter = SpecialFiles::Stream;
-        const std::optional<Problem> written;
-        QTest::newRow("editor, /dev/null") << editor << "/dev/null" << false << written;
-        QTest::newRow("converter, /dev/null") << converter << "/dev/null" << false << written;
-        QTest::newRow("editor, pipe nobody reads")
-            << editor << "pipe" << false << std::optional(Problem::NotRegular);
-        QTest::newRow("editor, pipe a program reads")
-            << editor << "pipe" << true << std::optional(Problem::NotRegular);
-        QTest::newRow("converter, pipe nobody reads")
-            << converter << "pipe" << false << std::optional(Problem::NoReader);
-        QTest::newRow("converter, pipe a program reads") << converter << "pipe" << true << written;
-        QTest::newRow("editor, folder")
-            << editor << "folder" << false << std::optional(Problem::Folder);
-        QTest::newRow("converter, folder")
-            << converter << "folder" << false << std::optional(Problem::Folder);
+        row("editor, /dev/null", editor, "/dev/null", false);
+        row("converter, /dev/null", converter, "/dev/null", false);
+        row("editor, pipe nobody reads", editor, "pipe", false, Problem::NotRegular);
+        row("editor, pipe a program reads", editor, "pipe", true, Problem::NotRegular);
+        row("converter, pipe nobody reads", converter, "pipe", false, Problem::NoReader);
+        row("converter, pipe a program reads", converter, "pipe", true);
+        row("editor, folder", editor, "folder", false, Problem::Folder);
+        row("converter, folder", converter, "folder", false, Problem::Folder);
     }
 
     void specialFiles()
