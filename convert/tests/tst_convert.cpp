@@ -103,11 +103,11 @@ private slots:
         row("sheet, 2 tiles, bytes, size suffix",
             "--tile=2x1 --tiles=2 --label=t --label-suffix --bytes", sheet,
             "t_0_2x1:\r\n\t.db\t%11000000\r\nt_1_2x1:\r\n\t.db\t%01000000\r\n");
+        const QByteArray sized = "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n"
+                                 "\tdefb\t2,2\r\n\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n";
         row("suffix, sizes, header, hex, defb",
             "--label=s --label-suffix=_gfx --equ --header --radix=hex --directive=defb",
-            "0212111111111111000000000001",
-            "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
-            "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n");
+            "0212111111111111000000000001", sized);
         // The other toolchains' data: the same bytes, one line or array each.
         row("Axe", "--to=axe", code, "[A040]\r\n");
         row("Axe, width and height", "--to=axe --header", code, "[0302A040]\r\n");
@@ -127,10 +127,7 @@ private slots:
             picture(2, 1, {0xFF000000, 0xFFAAAAAA}),
             "const unsigned char g_2x1_dark[] = {\r\n    0x80\r\n};\r\n"
             "const unsigned char g_2x1_light[] = {\r\n    0xC0\r\n};\r\n");
-        row("sprite file of that code", "--to=spr",
-            "s_gfx_HEIGHT: equ 2\r\ns_gfx_WIDTH: equ 2\r\ns_gfx:\r\n\tdefb\t2,2\r\n"
-            "\tdefb\t$FF,$F0\r\n\tdefb\t$00,$10\r\n",
-            "0212111111111111000000000001\r\n");
+        row("sprite file of that code", "--to=spr", sized, "0212111111111111000000000001\r\n");
     }
 
     void formats()

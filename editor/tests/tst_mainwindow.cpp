@@ -459,16 +459,17 @@ private slots:
         QCOMPARE(code(), codeOf({"100"}));
         // A wider canvas gives what is drawn on it, in one step.
         const auto steps = window->document().history().undoCount();
-        writeFile(png,
-                  picture(16, 2, {0, 0, qRgb(0, 0, 0), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                  0, 0, qRgb(9, 9, 9)}));
+        QVector<QRgb> wide(32, 0);
+        wide[2] = qRgb(0, 0, 0);
+        wide[19] = qRgb(9, 9, 9);
+        writeFile(png, picture(16, 2, wide));
         window->openFile(png);
         QCOMPARE(code(), codeOf({"10", "01"}));
         QCOMPARE(window->document().history().undoCount(), steps + 1);
         QVERIFY(platform->messages.isEmpty());
-        writeFile(
-            png, picture(16, 1,
-                         {qRgb(0, 0, 0), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, qRgb(0, 0, 0)}));
+        QVector<QRgb> tooWide(16, 0);
+        tooWide[0] = tooWide[15] = qRgb(0, 0, 0);
+        writeFile(png, picture(16, 1, tooWide));
         window->openFile(png);
         QCOMPARE(code(), codeOf({"10", "01"}));
         QVERIFY(platform->messages.value(0).text.contains(png) &&
@@ -521,8 +522,7 @@ private slots:
     void openPictureOrCodeKeepsTheSpriteDialog()
     {
         QTemporaryDir dir;
-        platform->fileAnswers = {writeFile(dir.filePath("b.spr"), "0102"
-                                                                  "10\r\n"),
+        platform->fileAnswers = {writeFile(dir.filePath("b.spr"), "010210\r\n"),
                                  writeFile(dir.filePath("p.png"), picture(2, 1, {qRgb(0, 0, 0)}))};
         action("open")->trigger();
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
