@@ -15,6 +15,21 @@ FileReplacement::~FileReplacement()
     cancel();
 }
 
+bool FileReplacement::write(std::string_view bytes, Failure& failure)
+{
+    // A temporary is written in pieces of this size.
+    constexpr std::size_t WriteBuffer = 64 * 1024;
+    if (mode_ == Mode::Closed)
+        return failClosed(failure);
+    if (mode_ == Mode::StandardOutput)
+        return true;
+    pending_.append(bytes);
+    // A stream gets each piece at once; a temporary in pieces; a file
+    // written in place only on commit, so that a failure before leaves it.
+    return mode_ == Mode::InPlace || (mode_ == Mode::Temporary && pending_.size() < WriteBuffer) ||
+           flush(failure);
+}
+
 bool writeWholeFile(const std::string& name, std::string_view bytes, Failure& failure)
 {
     FileReplacement file(name);

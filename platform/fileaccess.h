@@ -80,6 +80,8 @@ private:
     enum class Mode { Closed, Temporary, InPlace, Direct, StandardOutput };
     bool openTemporary(const std::string& target, int mode, Failure& failure);
     bool flush(Failure& failure);
+    // The system's "bad handle" failure, for a write to a closed replacement.
+    static bool failClosed(Failure& failure);
     void closeHandle();
 
     std::string name_;

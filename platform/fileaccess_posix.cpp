@@ -24,7 +24,6 @@ namespace
 {
 
 constexpr int OpenFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-constexpr std::size_t WriteBuffer = 64 * 1024;
 constexpr const char* TemporaryMark = ".quillox-";
 
 std::atomic<std::size_t> openedForReading{0};
@@ -270,6 +269,11 @@ bool FileReplacement::openTemporary(const std::string& target, int mode, Failure
     return true;
 }
 
+bool FileReplacement::failClosed(Failure& failure)
+{
+    return fail(EBADF, failure);
+}
+
 bool FileReplacement::flush(Failure& failure)
 {
     if (!writeAll(static_cast<int>(handle_), pending_.data(), pending_.size(), failure)) {
@@ -278,19 +282,6 @@ bool FileReplacement::flush(Failure& failure)
     }
     pending_.clear();
     return true;
-}
-
-bool FileReplacement::write(std::string_view bytes, Failure& failure)
-{
-    if (mode_ == Mode::Closed)
-        return fail(EBADF, failure);
-    if (mode_ == Mode::StandardOutput)
-        return true;
-    pending_.append(bytes);
-    // A stream gets each piece at once; a temporary in pieces; a file
-    // written in place only on commit, so that a failure before leaves it.
-    return mode_ == Mode::InPlace || (mode_ == Mode::Temporary && pending_.size() < WriteBuffer) ||
-           flush(failure);
 }
 
 bool FileReplacement::commit(Failure& failure)

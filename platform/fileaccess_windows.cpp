@@ -21,7 +21,6 @@ namespace quillox::fileaccess
 namespace
 {
 
-constexpr std::size_t WriteBuffer = 64 * 1024;
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr const char* TemporaryMark = ".quillox-";
 
@@ -316,6 +315,11 @@ bool FileReplacement::openTemporary(const std::string& target, int mode, Failure
     return true;
 }
 
+bool FileReplacement::failClosed(Failure& failure)
+{
+    return fail(ERROR_INVALID_HANDLE, failure);
+}
+
 bool FileReplacement::flush(Failure& failure)
 {
     if (!writeAll(handleOf(handle_), pending_.data(), pending_.size(), failure)) {
@@ -324,19 +328,6 @@ bool FileReplacement::flush(Failure& failure)
     }
     pending_.clear();
     return true;
-}
-
-bool FileReplacement::write(std::string_view bytes, Failure& failure)
-{
-    if (mode_ == Mode::Closed)
-        return fail(ERROR_INVALID_HANDLE, failure);
-    if (mode_ == Mode::StandardOutput)
-        return true;
-    pending_.append(bytes);
-    // A stream gets each piece at once; a temporary in pieces; a file
-    // written in place only on commit, so that a failure before leaves it.
-    return mode_ == Mode::InPlace || (mode_ == Mode::Temporary && pending_.size() < WriteBuffer) ||
-           flush(failure);
 }
 
 bool FileReplacement::commit(Failure& failure)
