@@ -1,5 +1,7 @@
 #include "code/codereader.h"
 
+#include "code/spritecode.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -37,6 +39,11 @@ SpriteGrid gridOf(const PixelRows& pixels);
 std::string tooManyBytes(std::size_t bytes)
 {
     return std::to_string(bytes) + " bytes make " + std::to_string(bytes) + " rows; at most 15";
+}
+
+std::string countOf(std::size_t count, const char* noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
 std::string lower(std::string_view text)
@@ -183,7 +190,7 @@ public:
 
 private:
     bool readValues(std::string_view list, int number);
-    bool hasHeader() const;
+    bool hasHeader();
     bool bytesAsRows(std::size_t first, PixelRows& pixels);
     bool linesAsRows(std::size_t first, PixelRows& pixels);
     bool isByte(const Value& value, int number);
@@ -193,6 +200,8 @@ private:
     std::size_t dataLines_ = 0;
     std::size_t values_ = 0;
     bool lineOfThreeOrMore_ = false;
+    // The width a header gives in pixels, or 0.
+    int headerWidth_ = 0;
 };
 
 bool CodeReading::readLine(std::string_view line, int number)
@@ -259,17 +268,27 @@ bool CodeReading::readValues(std::string_view list, int number)
     return true;
 }
 
-// A first line "H,B" before exactly H lines of B values each, as the
-// converter writes with --header.
-bool CodeReading::hasHeader() const
+// A first line of two values that gives the size of the rows after it: the
+// height and the bytes per row, as the converter writes with --header, or
+// the width in pixels and the height, as z88dk and several Z80 libraries do.
+bool CodeReading::hasHeader()
 {
     if (dataLines_ < 2 || dataLines_ > lines_.size() || lines_.front().count != 2)
         return false;
-    const std::uint64_t height = lines_.front().values[0].number;
-    const std::uint64_t bytes = lines_.front().values[1].number;
-    return height == dataLines_ - 1 &&
-           std::all_of(lines_.begin() + 1, lines_.end(),
-                       [bytes](const DataLine& line) { return line.count == bytes; });
+    const std::uint64_t first = lines_.front().values[0].number;
+    const std::uint64_t second = lines_.front().values[1].number;
+    const std::uint64_t rows = dataLines_ - 1;
+    const auto rowsHold = [this](std::uint64_t bytes) {
+        return std::all_of(lines_.begin() + 1, lines_.end(),
+                           [bytes](const DataLine& line) { return line.count == bytes; });
+    };
+    if (first == rows && rowsHold(second))
+        return true;
+    if (second == rows && first > 0 && rowsHold((first + 7) / 8)) {
+        headerWidth_ = static_cast<int>(std::min<std::uint64_t>(first, 64));
+        return true;
+    }
+    return false;
 }
 
 bool CodeReading::isByte(const Value& value, int number)
@@ -310,18 +329,20 @@ bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
     for (std::size_t index = first + 1; index < lines_.size(); ++index)
         if (lines_[index].count != top.count) {
             reason_ = "its rows have different lengths: " + lineText(lines_[index].number) +
-                      " holds " + std::to_string(lines_[index].count) + " values, " +
+                      " holds " + countOf(lines_[index].count, "value") + ", " +
                       lineText(top.number) + " " + std::to_string(top.count);
             return false;
         }
+    // A binary value of 9 or more digits is no byte in any assembler: such
+    // values of one width are rows of that width. Shorter ones are bytes.
     const int digits = top.values.front().binaryDigits;
-    const bool editorForm =
-        digits > 0 && std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(first), lines_.end(),
+    const bool wideRows =
+        digits > 8 && std::all_of(lines_.begin() + static_cast<std::ptrdiff_t>(first), lines_.end(),
                                   [digits](const DataLine& line) {
                                       return line.count == 1 &&
                                              line.values.front().binaryDigits == digits;
                                   });
-    if (editorForm) {
+    if (wideRows) {
         if (digits > SpriteGrid::Side) {
             reason_ = "its rows are " + std::to_string(digits) + " pixels wide, more than 15";
             return false;
@@ -333,7 +354,7 @@ bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
         }
         return true;
     }
-    int width = 8;
+    int drawn = 0; // the narrowest width that holds every set pixel
     for (std::size_t index = first; index < lines_.size(); ++index) {
         std::vector<bool>& row = pixels.emplace_back();
         for (const Value& value : lines_[index].values) {
@@ -349,8 +370,13 @@ bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
                       std::to_string(rowWidth) + ", beyond column 15";
             return false;
         }
-        width = std::max(width, rowWidth);
+        drawn = std::max(drawn, rowWidth);
     }
+    // A header that gives the width in pixels is the author's width; else
+    // never fewer than the 8 pixels of a byte.
+    const bool headerHolds =
+        headerWidth_ > 0 && headerWidth_ >= drawn && headerWidth_ <= SpriteGrid::Side;
+    const int width = headerHolds ? headerWidth_ : std::max(8, drawn);
     for (auto& row : pixels)
         row.resize(static_cast<std::size_t>(width));
     return true;
@@ -527,6 +553,11 @@ std::optional<SpriteGrid> HexLinesReading::sprite(std::string& reason) const
 std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
                                              bool& readAsCode)
 {
+    // Only the editor's own lines hold one digit a pixel.
+    if (isEditorCodeForm(text)) {
+        readAsCode = true;
+        return parseSpriteCode(text, reason);
+    }
     // The three forms are read side by side; .db code that reads wins, as it
     // did before the others were known.
     std::string directivesReason;

@@ -77,6 +77,21 @@ std::string codeFileBytes(const std::string& codeText)
     return codeText + "\r\n";
 }
 
+bool isEditorCodeForm(std::string_view text)
+{
+    const std::string_view prefix = SpriteCodeLinePrefix;
+    const std::vector<std::string_view> lines = splitLines(text);
+    if (lines.empty())
+        return false;
+    const std::size_t width = lines.front().size() - std::min(lines.front().size(), prefix.size());
+    return width >= 1 && width <= SpriteGrid::Side &&
+           std::all_of(lines.begin(), lines.end(), [&](std::string_view line) {
+               return line.size() == prefix.size() + width &&
+                      line.substr(0, prefix.size()) == prefix &&
+                      std::all_of(line.begin() + prefix.size(), line.end(), isBinaryDigit);
+           });
+}
+
 std::optional<SpriteGrid> parseSpriteCode(std::string_view text, std::string& reason)
 {
     const std::string_view prefix = SpriteCodeLinePrefix;

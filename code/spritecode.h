@@ -32,6 +32,12 @@ std::string codeFileBytes(const std::string& codeText);
 // is refused with a reason, never guessed at.
 std::optional<SpriteGrid> parseSpriteCode(std::string_view text, std::string& reason);
 
+// Whether the text is in that form: every line TAB ".db" TAB "%" and one
+// count of 1 to 15 digits 0 or 1, lines ended by CR LF or LF, the last line
+// end optional. Only such text holds one digit a pixel; in other code a
+// binary value of up to 8 digits is a byte.
+bool isEditorCodeForm(std::string_view text);
+
 // H * (6 + W) + 2 * (H - 1)
 constexpr std::size_t spriteCodeLength(int width, int height)
 {

@@ -10,8 +10,11 @@ namespace quillox
 namespace
 {
 
-constexpr std::string_view Signature = "**TI83F*";
+constexpr std::string_view Signature = CalculatorFileSignature;
+// TI Connect CE writes 1A 0A 0A where older programs write 1A 0A 00: only the
+// first two bytes are checked on reading.
 constexpr std::string_view SignatureEnd("\x1A\x0A\x00", 3);
+constexpr std::size_t CheckedSignatureEnd = 2;
 constexpr std::size_t CommentSize = 42;
 constexpr std::size_t HeadSize = 55; // signature, its end, comment, data length
 constexpr std::size_t ChecksumSize = 2;
@@ -139,6 +142,11 @@ std::optional<std::string> picBytesOf(const SpritePixels& pixels, std::string& r
     return bytes;
 }
 
+bool isCalculatorFile(std::string_view bytes)
+{
+    return bytes.substr(0, Signature.size()) == Signature;
+}
+
 std::optional<SpritePixels> readPicFile(std::string_view bytes, std::string& reason)
 {
     const auto fail = [&reason](std::string text) {
@@ -149,8 +157,9 @@ std::optional<SpritePixels> readPicFile(std::string_view bytes, std::string& rea
         return fail("it is cut short: " + std::to_string(bytes.size()) +
                     " bytes, less than a calculator file's head");
     if (bytes.substr(0, Signature.size()) != Signature ||
-        bytes.substr(Signature.size(), SignatureEnd.size()) != SignatureEnd)
-        return fail("its signature is not **TI83F* followed by 1A 0A 00");
+        bytes.substr(Signature.size(), CheckedSignatureEnd) !=
+            SignatureEnd.substr(0, CheckedSignatureEnd))
+        return fail("its signature is not **TI83F* followed by 1A 0A");
     const std::size_t dataSize = word(bytes, HeadSize - 2);
     const std::size_t present = bytes.size() - HeadSize - ChecksumSize;
     if (dataSize != present)

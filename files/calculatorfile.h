@@ -13,6 +13,12 @@ namespace quillox
 // TI-83 Plus variable files ("**TI83F*"), as the link programs and emulators
 // read them: the 55-byte head, one variable entry, the checksum. Plain C++.
 
+// What every such file starts with; the writers follow it with 1A 0A 00.
+constexpr std::string_view CalculatorFileSignature = "**TI83F*";
+
+// Whether the bytes start as a calculator file does.
+bool isCalculatorFile(std::string_view bytes);
+
 // An AppVar holds at most this many bytes besides its own size word, so that
 // the file's data section fits its 16-bit length.
 constexpr std::size_t MaxAppVarContent = 65516;

@@ -1,6 +1,8 @@
 #include "files/inputkind.h"
 
 #include "code/codereader.h"
+#include "code/spritecode.h"
+#include "files/calculatorfile.h"
 #include "files/spritefile.h"
 
 #include <algorithm>
@@ -12,7 +14,26 @@ namespace quillox
 namespace
 {
 
-constexpr std::string_view CalculatorSignature = "**TI83F*";
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Two size fields of two digits, then digits 0 and 1, then CR LF, LF or
+// nothing: a line of hex digits that starts with a digit is no sprite file.
+bool hasSpriteFileForm(std::string_view bytes)
+{
+    if (bytes.size() < 4 || !std::all_of(bytes.begin(), bytes.begin() + 4, isDigit))
+        return false;
+    std::string_view cells = bytes.substr(4);
+    if (cells.size() >= 2 && cells.substr(cells.size() - 2) == "\r\n")
+        cells.remove_suffix(2);
+    else if (!cells.empty() && cells.back() == '\n')
+        cells.remove_suffix(1);
+    return cells.find_first_not_of("01") == std::string_view::npos;
+}
+
+} // namespace
 
 bool hasSpriteFileName(std::string_view name)
 {
@@ -23,27 +44,22 @@ bool hasSpriteFileName(std::string_view name)
            });
 }
 
-} // namespace
-
 InputKind kindOfInput(std::string_view name, std::string_view bytes)
 {
-    if (bytes.substr(0, CalculatorSignature.size()) == CalculatorSignature)
+    if (isCalculatorFile(bytes))
         return InputKind::CalculatorFile;
+    if (hasSpriteFileName(name) || hasSpriteFileForm(bytes))
+        return InputKind::SpriteFile;
+    // Code is text of a sprite file's size at most; a larger input is a picture.
+    if (bytes.size() > MaxSpriteFileRead)
+        return InputKind::Picture;
+    if (isEditorCodeForm(bytes))
+        return InputKind::EditorCode;
     std::string reason;
     bool readAsCode = false;
-    // Code is text of a sprite file's size at most; a larger input is a picture.
-    const auto isCode = [&] {
-        return bytes.size() <= MaxSpriteFileRead &&
-               readSpriteCodeText(bytes, reason, readAsCode).has_value();
-    };
-    // A sprite file starts with its height; the lenient reader takes any
-    // damaged one as it is.
-    if (hasSpriteFileName(name) || (!bytes.empty() && bytes.front() >= '0' && bytes.front() <= '9'))
-        return InputKind::SpriteFile;
-    if (!bytes.empty() && bytes.front() == '\t')
-        return InputKind::EditorCode;
     // Code refused at a line after its first rows is code, so that the line is named.
-    return isCode() || readAsCode ? InputKind::Code : InputKind::Picture;
+    return readSpriteCodeText(bytes, reason, readAsCode) || readAsCode ? InputKind::Code
+                                                                       : InputKind::Picture;
 }
 
 } // namespace quillox

@@ -8,9 +8,11 @@ namespace quillox
 enum class InputKind {
     // Starts with the "**TI83F*" signature of the calculator's variable files.
     CalculatorFile,
-    // A ".spr" name or a digit first: the sprite file's height.
+    // A ".spr" name, or a sprite file by its form: two size fields of two
+    // digits, then only digits 0 and 1, then a line end or nothing.
     SpriteFile,
-    // The editor's own code: a TAB first.
+    // The editor's own code, exactly: every line TAB ".db" TAB "%" and one
+    // count of 1 to 15 digits.
     EditorCode,
     // Code that the lenient code reader takes, as other programs write it, or
     // refuses at a line after it read as code (.db rows, Axe data, hex lines).
@@ -19,8 +21,10 @@ enum class InputKind {
     Picture,
 };
 
-// What an input is, told from its name and its first bytes (for code, from
-// all of them).
+// What an input is, told from its name and its bytes.
 InputKind kindOfInput(std::string_view name, std::string_view bytes);
+
+// Whether the name ends in ".spr", in any case.
+bool hasSpriteFileName(std::string_view name);
 
 } // namespace quillox

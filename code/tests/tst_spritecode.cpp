@@ -91,12 +91,23 @@ private slots:
         row("--equ and --header of .db",
             "hero_HEIGHT .equ 2\nhero_WIDTH .equ 1\nhero:\n\t.db\t2,1\n\t.db\t$3C\n\t.db\t$42",
             "00111100 01000010");
-        row("--equ and --header of defb, the editor's digits",
-            "HERO_HEIGHT: EQU 1\nhero_WIDTH equ 1\n\tdefb\t1,1\n\tdefb\t%101", "101");
+        row("--equ and --header of defb, a binary byte",
+            "HERO_HEIGHT: EQU 1\nhero_WIDTH equ 1\n\tdefb\t1,1\n\tdefb\t%101", "00000101");
         row("two bytes a row after a header", ".db 2,2\n.db $FF,$00\n.db $00,$02",
             "111111110000000 000000000000001");
-        row("a header of other counts is a row", ".db 2,1\n.db $80", "",
-            "lengths: line 2 holds 1 values, line 1 2");
+        row("width and height first", ".db 2,1\n.db $80", "10");
+        row("a 7-pixel player, width and height first",
+            "player:\n\t.db\t\t7, 2\n\t.db\t\t%0001000\n\t.db\t\t%0011100", "0000100 0001110");
+        row("a width header narrower than the drawing is no width",
+            ".db 2,2\n.db $FF\n.db $00", "11111111 00000000");
+        row("a header of other counts is a row", ".db 2,5\n.db $80", "",
+            "lengths: line 2 holds 1 value, line 1 2");
+        // Only the editor's exact lines hold a digit a pixel.
+        row("a 7-digit row under a label is a byte", "player:\n\t.db\t\t%0001000", "00001000");
+        row("the editor's lines with a space are bytes", " \t.db\t%101\n\t.db\t%010",
+            "00000101 00000010");
+        row("binary of 9 to 15 digits stays a row", "hero:\n .db %000011111\n .db %100000000",
+            "000011111 100000000");
         row("# hex, CR, CR LF and LF line ends", "DEFB #3C\rDEFB #42\r\n\rDEFB #a5\n",
             "00111100 01000010 10100101");
         row("a label without a space", "hero:.db $FF", "11111111");

@@ -81,6 +81,15 @@ private slots:
         row("code, LF", "--to=code", "0203101010\n", code);
         row("code, no line end", "", "0203101010", code);
         row("code of LF code", "", "\t.db\t%101\n\t.db\t%010", code);
+        // Only the editor's exact lines hold a digit a pixel; in other code a
+        // binary value is the byte an assembler makes of it.
+        row("a 7-digit row under a label is the byte 08h", "--bytes",
+            "player:\n\t.db\t\t%0001000\n", "\t.db\t%00001000\r\n");
+        row("a TAB first, a hex byte", "--bytes", "\t.db\t$10", "\t.db\t%00010000\r\n");
+        row("rows of two widths are bytes", "--to=spr", "\t.db\t%10\r\n\t.db\t%1",
+            "02080000001000000001\r\n");
+        row("width and height first", "--to=spr", ".db 3, 2\n.db %10100000\n.db $40\n",
+            "0203101010\r\n");
         row("sprite file of code", "--to=spr", code, "0203101010\r\n");
         row("version", "--version", "", "quillox-convert " QUILLOX_VERSION "\n");
         // Opaque pixels darker than the threshold are set: near white and
@@ -170,13 +179,9 @@ private slots:
                                   "10100101100110010100001000111100\r\n";
         for (const char* file :
              {"smiley-transparent.png", "smiley-near-white.png", "smiley.z80", "smiley-spaces.asm",
-              "smiley-converter.inc", "smiley-one-line.asm", "smiley-defb-cr.z80"})
+              "smiley-converter.inc", "smiley-one-line.asm", "smiley-defb-cr.z80",
+              "smiley-hex.txt"})
             QTest::newRow(file) << file << smiley;
-        // A digit first is a sprite file's height, also in a line of hex digits.
-        QTest::newRow("hex line, a digit first")
-            << "smiley-hex.txt"
-            << QByteArray("1\nquillox-convert: smiley-hex.txt: the size fields are not two "
-                          "numbers from 01 to 15\n\n");
         QTest::newRow("margin") << "smiley-margin.png"
                                 << "0\nquillox-convert: smiley-margin.png: the picture is 16 x 16 "
                                    "pixels; took the 8 x 8 pixels drawn at 4,4" +
@@ -311,16 +316,19 @@ private slots:
         bad("height 00", "0001\r\n", "the size fields are not two numbers from 01");
         bad("a pixel short", "02021\r\n", "exactly 4 pixels");
         bad("a pixel more", "0101011\r\n", "exactly 1 pixels");
-        bad("a letter after the pixels", "01011x", "exactly 1 pixels");
-        bad("text after the line end", "01011\r\nx", "exactly 1 pixels");
-        bad("CR alone", "01011\r", "exactly 1 pixels");
-        bad("digit 2", "01022\r\n", "a pixel is not 0 or 1");
+        // A sprite file by its name is read strictly, whatever follows its sizes.
+        const auto badSpriteFile = [](const char* name, const QByteArray& input,
+                                      const QByteArray& reason) {
+            row(name, "input.spr", input, reason);
+        };
+        badSpriteFile("a letter after the pixels", "01011x", "exactly 1 pixels");
+        badSpriteFile("text after the line end", "01011\r\nx", "exactly 1 pixels");
+        badSpriteFile("CR alone", "01011\r", "exactly 1 pixels");
+        badSpriteFile("digit 2", "01022\r\n", "a pixel is not 0 or 1");
         bad("empty", "", "it is empty");
-        bad("code of uneven rows", "\t.db\t%10\r\n\t.db\t%1", "line 2 is not as wide");
         bad("code of 16 rows", QByteArray("\t.db\t%1\n").repeated(16), "16 lines, not");
-        bad("code, a letter", "\t.db\t%1x", "1 to 15 digits");
-        bad("code, other syntax", "\t.db\t$10", "not begin");
-        bad("code, 16 digits", "\t.db\t%" + QByteArray(16, '1'), "1 to 15 digits");
+        bad("code, a letter", "\t.db\t%1x", "line 1: \"%1x\" is not a number");
+        bad("code, 16 digits", "\t.db\t%" + QByteArray(16, '1'), "16 pixels wide, more than 15");
         bad("PNG 16 x 15", picture(16, 15), "16 x 15 pixels");
         bad("PNG 1 x 16", picture(1, 16), "1 x 16");
         bad("binary", QByteArray("\x89\x01\x02garbage", 10), "neither");
@@ -383,6 +391,7 @@ private slots:
         writeFile("out.z80", "kept");
         writeFile("good.png", picture(4, 4));
         writeFile("input", input);
+        writeFile("input.spr", input);
         QVERIFY(QDir().mkpath("folder"));
 #ifndef Q_OS_WIN
         QVERIFY(mkfifo("fifo", 0600) == 0 || errno == EEXIST);
