@@ -18,6 +18,7 @@ class AboutWindow : public QWidget
 public:
     explicit AboutWindow(Platform& platform);
 
+    // The program's own name, kept as it is.
     void ShowLogSize();
 
 protected:

@@ -2,12 +2,12 @@
 // new text, Invert on 15 x 15 with its progress repaints, opening a sprite
 // file through the window, undo and redo, a transform, a paste and one move
 // of a drag stroke. Run offscreen.
+#include "code/spritecode.h"
 #include "editor/codebox.h"
 #include "editor/gridview.h"
 #include "editor/mainwindow.h"
-#include "platform/scriptedplatform.h"
-#include "code/spritecode.h"
 #include "files/spritefile.h"
+#include "platform/scriptedplatform.h"
 
 #include <QApplication>
 #include <QFile>
@@ -43,7 +43,7 @@ struct ShownWindow {
     }
 };
 
-void CodeText15x15(benchmark::State& state)
+void codeText15x15(benchmark::State& state)
 {
     SpriteGrid grid;
     grid.setColumnPosition(1);
@@ -55,9 +55,9 @@ void CodeText15x15(benchmark::State& state)
         benchmark::DoNotOptimize(text);
     }
 }
-BENCHMARK(CodeText15x15)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(codeText15x15)->Repetitions(15)->ReportAggregatesOnly(true);
 
-void CellClickToCode(benchmark::State& state)
+void cellClickToCode(benchmark::State& state)
 {
     ShownWindow shown;
     auto* view = shown.window.findChild<GridView*>(QStringLiteral("Shape1"));
@@ -68,20 +68,20 @@ void CellClickToCode(benchmark::State& state)
         benchmark::DoNotOptimize(shown.window.codeText());
     }
 }
-BENCHMARK(CellClickToCode)
+BENCHMARK(cellClickToCode)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
-void Invert15x15(benchmark::State& state)
+void invert15x15(benchmark::State& state)
 {
     ShownWindow shown;
     for (auto _ : state)
         shown.window.document().Invert();
 }
-BENCHMARK(Invert15x15)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(invert15x15)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
 
-void OpenSpriteFile231Bytes(benchmark::State& state)
+void openSpriteFile231Bytes(benchmark::State& state)
 {
     ShownWindow shown;
     QTemporaryDir dir;
@@ -96,10 +96,10 @@ void OpenSpriteFile231Bytes(benchmark::State& state)
     file.close();
     for (auto _ : state) {
         shown.platform.fileAnswers.push_back(path);
-        shown.window.OpenSprite();
+        shown.window.openSprite();
     }
 }
-BENCHMARK(OpenSpriteFile231Bytes)
+BENCHMARK(openSpriteFile231Bytes)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
@@ -113,7 +113,7 @@ long residentKiB()
     return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
-void OpenSparse2GiB(benchmark::State& state)
+void openSparse2GiB(benchmark::State& state)
 {
     ShownWindow shown;
     QTemporaryDir dir;
@@ -128,11 +128,11 @@ void OpenSparse2GiB(benchmark::State& state)
     const long before = residentKiB();
     for (auto _ : state) {
         shown.platform.fileAnswers.push_back(path);
-        shown.window.OpenSprite();
+        shown.window.openSprite();
     }
     state.counters["rss_growth_KiB"] = static_cast<double>(residentKiB() - before);
 }
-BENCHMARK(OpenSparse2GiB)
+BENCHMARK(openSparse2GiB)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(20)
     ->Repetitions(5)
@@ -140,7 +140,7 @@ BENCHMARK(OpenSparse2GiB)
 
 // Undo and redo in turn on a 15 x 15 sprite, each until the code box holds
 // the restored text, the grid's repaint included.
-void UndoOrRedo15x15(benchmark::State& state)
+void undoOrRedo15x15(benchmark::State& state)
 {
     ShownWindow shown;
     shown.window.document().FillBlack();
@@ -151,12 +151,12 @@ void UndoOrRedo15x15(benchmark::State& state)
         QApplication::processEvents();
     }
 }
-BENCHMARK(UndoOrRedo15x15)
+BENCHMARK(undoOrRedo15x15)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
-void FlipHorizontal15x15(benchmark::State& state)
+void flipHorizontal15x15(benchmark::State& state)
 {
     ShownWindow shown;
     for (int index = 1; index <= SpriteGrid::CellCount; index += 4)
@@ -166,13 +166,13 @@ void FlipHorizontal15x15(benchmark::State& state)
         QApplication::processEvents();
     }
 }
-BENCHMARK(FlipHorizontal15x15)
+BENCHMARK(flipHorizontal15x15)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
 // Two different 15-row sprites of two bytes a row, pasted in turn.
-void PasteCode15x15(benchmark::State& state)
+void pasteCode15x15(benchmark::State& state)
 {
     ShownWindow shown;
     const QString texts[] = {QStringLiteral("sprite:\n") +
@@ -186,14 +186,14 @@ void PasteCode15x15(benchmark::State& state)
         QApplication::processEvents();
     }
 }
-BENCHMARK(PasteCode15x15)
+BENCHMARK(pasteCode15x15)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
 
 // One move of a stroke onto a cell of the other colour: the cell is painted,
 // the code rebuilt and the grid repainted.
-void DragMoveToNewCell(benchmark::State& state)
+void dragMoveToNewCell(benchmark::State& state)
 {
     ShownWindow shown;
     auto* view = shown.window.findChild<GridView*>(QStringLiteral("Shape1"));
@@ -215,7 +215,7 @@ void DragMoveToNewCell(benchmark::State& state)
     }
     QTest::mouseRelease(view, Qt::LeftButton, {}, centre(SpriteGrid::CellCount));
 }
-BENCHMARK(DragMoveToNewCell)
+BENCHMARK(dragMoveToNewCell)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);

@@ -61,7 +61,7 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
         reportSaveFailure(platform, *path, reason, code);
 }
 
-void SaveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
+void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
                         const ByteStyle& style)
 {
     if (dialog.title.isEmpty())

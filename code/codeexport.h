@@ -16,6 +16,9 @@ namespace quillox
 // The code save dialog's settings, set again on every save.
 FileDialogRequest codeSaveDialog();
 
+// The program's own command names, kept as they are: SaveCode, PrintCode,
+// CopyCode and SetCodeBackColor.
+
 // Saves the code text and CR LF as a .z80 file chosen in the dialog `box`.
 // A cancelled dialog writes nothing; a failure shows the path and the
 // system's reason, then its error number, and leaves an existing file as it
@@ -25,7 +28,7 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
 // Saves the sprite's rows as assembler bytes in `style`, under a label made
 // from the chosen file's name, as a .z80 file chosen in `dialog` (which keeps
 // its choice for the next save); a failure is reported as the code save's is.
-void SaveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
+void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
                         const ByteStyle& style);
 
 // Writes the .z80 file atomically. On failure returns false with the reason

@@ -119,15 +119,15 @@ void MainWindow::createActions()
         connect(a, &QAction::triggered, this, run);
         return a;
     };
-    openAction_ = action("open", QStringLiteral("&Open Sprite..."), &MainWindow::OpenSprite);
-    saveAsAction_ = action("saveas", QStringLiteral("&Save Sprite As..."), &MainWindow::SaveSprite);
-    printAction_ = action("sada", QStringLiteral("&Print Code"), &MainWindow::PrintCodeText);
-    exitAction_ = action("sdfdsf", QStringLiteral("&Exit"), &MainWindow::Exit,
+    openAction_ = action("open", QStringLiteral("&Open Sprite..."), &MainWindow::openSprite);
+    saveAsAction_ = action("saveas", QStringLiteral("&Save Sprite As..."), &MainWindow::saveSprite);
+    printAction_ = action("sada", QStringLiteral("&Print Code"), &MainWindow::printCodeText);
+    exitAction_ = action("sdfdsf", QStringLiteral("&Exit"), &MainWindow::exit,
                          QKeySequence(Qt::CTRL | Qt::Key_Q));
     clearAction_ =
         action("dsfdsfsdf", QStringLiteral("&Clear Sprite"), [this] { document_.ClearSprite(); });
     backColourAction_ = action("sdsdsdsd", QStringLiteral("C&odeText Background color"),
-                               &MainWindow::SetCodeBackColour);
+                               &MainWindow::SetCodeBackColor);
     invertAction_ = action(
         "sfdsf", QStringLiteral("&Invert"), [this] { document_.Invert(); },
         QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -142,8 +142,8 @@ void MainWindow::createActions()
     connect(aboutAction_, &QAction::triggered, this, &MainWindow::aboutRequested);
     // Commands that only buttons carry.
     newAction_ = action("newSprite", QStringLiteral("&New"), [this] { document_.NewSprite(); });
-    saveCodeAction_ = action("saveCode", QStringLiteral("&Save"), &MainWindow::SaveCodeFile);
-    copyAction_ = action("copyCode", QStringLiteral("&Copy"), &MainWindow::CopyCodeText);
+    saveCodeAction_ = action("saveCode", QStringLiteral("&Save"), &MainWindow::saveCodeFile);
+    copyAction_ = action("copyCode", QStringLiteral("&Copy"), &MainWindow::copyCodeText);
     createEditActions();
 }
 
@@ -231,7 +231,7 @@ void MainWindow::createCodeMenuActions()
     action("copyCArray", tr("Copy as C A&rray"),
            [this] { copyToClipboard(cArrayOf(document_.grid())); });
     action("saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."),
-           [this] { SaveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); });
+           [this] { saveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); });
 
     auto* styles = new QMenu(tr("&Directive and Radix"), this);
     styles->setObjectName(QStringLiteral("byteStyleMenu"));
@@ -462,7 +462,7 @@ void MainWindow::showProgress(int value)
     progressBar_->repaint();
 }
 
-void MainWindow::SaveSprite()
+void MainWindow::saveSprite()
 {
     const std::string& text2 = document_.buildSpriteFileText();
     commonDialog1_.title = QStringLiteral("Save Sprite as *.spr");
@@ -478,7 +478,7 @@ void MainWindow::SaveSprite()
             QStringLiteral("The sprite could not be saved as \"%1\":\n%2").arg(*name, *failure));
 }
 
-void MainWindow::OpenSprite()
+void MainWindow::openSprite()
 {
     commonDialog1_.filter = SpriteFilter;
     // The shared dialog keeps the save title; opening shows one of its own.
@@ -536,28 +536,28 @@ void MainWindow::dropEvent(QDropEvent* event)
     }
 }
 
-void MainWindow::SaveCodeFile()
+void MainWindow::saveCodeFile()
 {
     SaveCode(platform_, box_, codeText());
 }
 
-void MainWindow::PrintCodeText()
+void MainWindow::printCodeText()
 {
     PrintCode(platform_, codeText());
 }
 
-void MainWindow::CopyCodeText()
+void MainWindow::copyCodeText()
 {
     CopyCode(platform_, *progressBar_, codeText());
 }
 
-void MainWindow::SetCodeBackColour()
+void MainWindow::SetCodeBackColor()
 {
-    SetCodeBackColor(platform_,
-                     [this](const QColor& colour) { source_->setBackgroundColour(colour); });
+    quillox::SetCodeBackColor(
+        platform_, [this](const QColor& colour) { source_->setBackgroundColour(colour); });
 }
 
-void MainWindow::Exit()
+void MainWindow::exit()
 {
     if (ending_)
         return;

@@ -38,13 +38,14 @@ public:
     QString codeText() const;
 
     // The commands, as the menus and buttons run them.
-    void SaveSprite();
-    void OpenSprite();
-    void SaveCodeFile();
-    void PrintCodeText();
-    void CopyCodeText();
-    void SetCodeBackColour();
-    void Exit();
+    void saveSprite();
+    void openSprite();
+    void saveCodeFile();
+    void printCodeText();
+    void copyCodeText();
+    // The program's own command name, kept as it is.
+    void SetCodeBackColor();
+    void exit();
 
     // Beyond the menus: a file given on the command line or dropped on the
     // window, the byte copies of the code.
@@ -87,6 +88,8 @@ private:
 
     Platform& platform_;
     SpriteDocument document_;
+    // The program's own dialogs, kept under their names: CommonDialog1 for
+    // sprite files, Box for the code.
     FileDialogRequest commonDialog1_;
     FileDialogRequest box_;
     FileDialogRequest bytesDialog_;

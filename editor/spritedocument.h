@@ -35,11 +35,14 @@ public:
 
     const SpriteGrid& grid() const { return grid_; }
     const std::string& codeText() const { return codeText_; }
+    // Text2: the program's own name for the sprite file buffer, kept.
     const std::string& text2() const { return text2_; }
     const SpriteHistory& history() const { return history_; }
     void setCodeBuilder(CodeBuilder builder) { codeBuilder_ = std::move(builder); }
 
-    // The size refresh: shown flags, then the code.
+    // The size refresh: shown flags, then the code. RefreshSize,
+    // GenerateSpriteCode and the four commands below (NewSprite, ClearSprite,
+    // Invert, FillBlack) are the program's own command names, kept as they are.
     void RefreshSize();
     void GenerateSpriteCode();
 

@@ -22,6 +22,9 @@ public:
     virtual void rebuildCode() = 0;
 };
 
+// SaveSpriteFile and LoadSpriteFile: the program's own command names, kept
+// as they are.
+
 // Writes `buffer` and CR LF to `name`, replacing the file atomically: a save
 // that fails leaves an existing file as it was. Returns the reason on failure.
 std::optional<QString> SaveSpriteFile(const QString& name, const std::string& buffer);

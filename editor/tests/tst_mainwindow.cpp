@@ -316,7 +316,7 @@ private slots:
             [&] { window->document().transform(SpriteTransform::ShiftLeft); },
             [&] { window->document().FillBlack(); },
             [&] { window->document().ClearSprite(); },
-            [&] { window->OpenSprite(); },
+            [&] { window->openSprite(); },
             [&] { child<QAction>("pasteCode")->trigger(); },
             [&] { window->document().NewSprite(); },
         };

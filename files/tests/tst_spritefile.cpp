@@ -84,13 +84,13 @@ private slots:
             window->document().clickCell(index);
         // Any Unicode name.
         const QString example = path("example-\u00ff\u20ac\u4e2d\U0001F600.spr");
-        run(&MainWindow::SaveSprite, example);
+        run(&MainWindow::saveSprite, example);
         QCOMPARE(contents(example), QByteArray("0203101010\r\n"));
-        run(&MainWindow::OpenSprite, example);
+        run(&MainWindow::openSprite, example);
         const FileDialogRequest& open = platform->openRequests[0];
         QCOMPARE(QStringList({open.title, open.fileName, open.filter}),
                  QStringList({"Open Sprite", example, "Quillox (*.spr)|*.spr"}));
-        run(&MainWindow::SaveSprite, path("other.spr"));
+        run(&MainWindow::saveSprite, path("other.spr"));
         QCOMPARE(platform->saveRequests[1].fileName, example);
     }
 
@@ -132,7 +132,7 @@ private slots:
         QFETCH(QString, message);
         const auto before = window->document().grid().colours();
         const QString input = writeFile(path("input.spr"), file);
-        run(&MainWindow::OpenSprite, input);
+        run(&MainWindow::openSprite, input);
         window->openFile(input);
         QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
         QCOMPARE(window->document().text2(), file.toStdString());
@@ -149,7 +149,7 @@ private slots:
     {
         writeFile(path("huge.spr"), "0203101010\r\n");
         QVERIFY(QFile::resize(path("huge.spr"), qint64(3) << 30));
-        run(&MainWindow::OpenSprite, path("huge.spr"));
+        run(&MainWindow::openSprite, path("huge.spr"));
         QCOMPARE(window->document().text2().size(), MaxSpriteFileRead);
     }
 
@@ -158,11 +158,11 @@ private slots:
         auto* box = window->findChild<CodeBox*>(QStringLiteral("source"));
         const auto before = std::make_tuple(state(), box->backgroundColour());
         for (auto command :
-             {&MainWindow::OpenSprite, &MainWindow::SaveCodeFile, &MainWindow::SetCodeBackColour})
+             {&MainWindow::openSprite, &MainWindow::saveCodeFile, &MainWindow::SetCodeBackColor})
             run(command, std::nullopt);
         QVERIFY(std::make_tuple(state(), box->backgroundColour()) == before);
         // The sprite save builds its buffer before it asks for the name.
-        run(&MainWindow::SaveSprite, std::nullopt);
+        run(&MainWindow::saveSprite, std::nullopt);
         QCOMPARE(window->codeText(), std::get<1>(std::get<0>(before)));
         QVERIFY(files().isEmpty() && platform->messages.isEmpty());
     }
@@ -176,9 +176,9 @@ private slots:
         // the file; the pipe, opened blocking, would wait for a writer forever.
         writeFile(path("kept.spr"), "01011\r\n");
         QCOMPARE(::mkfifo(QFile::encodeName(path("pipe.spr")).constData(), 0600), 0);
-        underFileSizeLimit(8, [this] { return run(&MainWindow::SaveSprite, path("kept.spr")), 0; });
+        underFileSizeLimit(8, [this] { return run(&MainWindow::saveSprite, path("kept.spr")), 0; });
         const auto before = state();
-        run(&MainWindow::OpenSprite, path("pipe.spr"));
+        run(&MainWindow::openSprite, path("pipe.spr"));
         QVERIFY(state() == before);
         QCOMPARE(files(), QStringList({"kept.spr", "pipe.spr"}));
         QCOMPARE(contents(path("kept.spr")), QByteArray("01011\r\n"));

@@ -26,7 +26,7 @@ private slots:
         window.document().setRowSliderPosition(6);
         for (int index = 1; index <= SpriteGrid::CellCount; index += 4)
             window.document().clickCell(index);
-        window.PrintCodeText();
+        window.printCodeText();
         // With a default printer only the question shows, else the problem too.
         const bool printer = !qEnvironmentVariable("QUILLOX_PRINT_QUEUE").isEmpty();
         QCOMPARE(platform.messages.last().text, printer ? PrintConfirmText : PrintFailureText);
