@@ -109,41 +109,44 @@ void MainWindow::showDocument()
     connect(&document_, &SpriteDocument::historyChanged, this, &MainWindow::updateEditActions);
 }
 
+template <typename Command>
+QAction* MainWindow::makeAction(const char* name, const QString& text,
+                                const QList<QKeySequence>& keys, Command run)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcuts(keys);
+    connect(action, &QAction::triggered, this, run);
+    return action;
+}
+
 void MainWindow::createActions()
 {
-    auto action = [this](const char* name, const QString& text, auto run,
-                         const QKeySequence& shortcut = {}) {
-        auto* a = new QAction(text, this);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setShortcut(shortcut);
-        connect(a, &QAction::triggered, this, run);
-        return a;
-    };
-    openAction_ = action("open", QStringLiteral("&Open Sprite..."), &MainWindow::openSprite);
-    saveAsAction_ = action("saveas", QStringLiteral("&Save Sprite As..."), &MainWindow::saveSprite);
-    printAction_ = action("sada", QStringLiteral("&Print Code"), &MainWindow::printCodeText);
-    exitAction_ = action("sdfdsf", QStringLiteral("&Exit"), &MainWindow::exit,
-                         QKeySequence(Qt::CTRL | Qt::Key_Q));
-    clearAction_ =
-        action("dsfdsfsdf", QStringLiteral("&Clear Sprite"), [this] { document_.ClearSprite(); });
-    backColourAction_ = action("sdsdsdsd", QStringLiteral("C&odeText Background color"),
-                               &MainWindow::SetCodeBackColor);
-    invertAction_ = action(
-        "sfdsf", QStringLiteral("&Invert"), [this] { document_.Invert(); },
-        QKeySequence(Qt::CTRL | Qt::Key_I));
-    fillBlackAction_ = action(
-        "erh", QStringLiteral("&Fill Black"), [this] { document_.FillBlack(); },
-        QKeySequence(Qt::CTRL | Qt::Key_B));
-    helpAction_ = new QAction(QStringLiteral("&About Sprites"), this);
-    helpAction_->setObjectName(QStringLiteral("ds"));
-    connect(helpAction_, &QAction::triggered, this, &MainWindow::helpRequested);
-    aboutAction_ = new QAction(QStringLiteral("A&bout"), this);
-    aboutAction_->setObjectName(QStringLiteral("sa"));
-    connect(aboutAction_, &QAction::triggered, this, &MainWindow::aboutRequested);
+    openAction_ =
+        makeAction("open", QStringLiteral("&Open Sprite..."), {}, &MainWindow::openSprite);
+    saveAsAction_ =
+        makeAction("saveas", QStringLiteral("&Save Sprite As..."), {}, &MainWindow::saveSprite);
+    printAction_ =
+        makeAction("sada", QStringLiteral("&Print Code"), {}, &MainWindow::printCodeText);
+    exitAction_ =
+        makeAction("sdfdsf", QStringLiteral("&Exit"), {Qt::CTRL | Qt::Key_Q}, &MainWindow::exit);
+    clearAction_ = makeAction("dsfdsfsdf", QStringLiteral("&Clear Sprite"), {},
+                              [this] { document_.ClearSprite(); });
+    backColourAction_ = makeAction("sdsdsdsd", QStringLiteral("C&odeText Background color"), {},
+                                   &MainWindow::SetCodeBackColor);
+    invertAction_ = makeAction("sfdsf", QStringLiteral("&Invert"), {Qt::CTRL | Qt::Key_I},
+                               [this] { document_.Invert(); });
+    fillBlackAction_ = makeAction("erh", QStringLiteral("&Fill Black"), {Qt::CTRL | Qt::Key_B},
+                                  [this] { document_.FillBlack(); });
+    helpAction_ =
+        makeAction("ds", QStringLiteral("&About Sprites"), {}, &MainWindow::helpRequested);
+    aboutAction_ = makeAction("sa", QStringLiteral("A&bout"), {}, &MainWindow::aboutRequested);
     // Commands that only buttons carry.
-    newAction_ = action("newSprite", QStringLiteral("&New"), [this] { document_.NewSprite(); });
-    saveCodeAction_ = action("saveCode", QStringLiteral("&Save"), &MainWindow::saveCodeFile);
-    copyAction_ = action("copyCode", QStringLiteral("&Copy"), &MainWindow::copyCodeText);
+    newAction_ =
+        makeAction("newSprite", QStringLiteral("&New"), {}, [this] { document_.NewSprite(); });
+    saveCodeAction_ =
+        makeAction("saveCode", QStringLiteral("&Save"), {}, &MainWindow::saveCodeFile);
+    copyAction_ = makeAction("copyCode", QStringLiteral("&Copy"), {}, &MainWindow::copyCodeText);
     createEditActions();
 }
 
@@ -151,18 +154,11 @@ void MainWindow::createActions()
 // box's context menus. The menu bar keeps its items and their look.
 void MainWindow::createEditActions()
 {
-    auto action = [this](const char* name, const QString& text, QList<QKeySequence> keys,
-                         auto run) {
-        auto* a = new QAction(text, this);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setShortcuts(keys);
-        connect(a, &QAction::triggered, this, run);
-        return a;
-    };
-    undoAction_ = action("undo", tr("&Undo"), {Qt::CTRL | Qt::Key_Z}, [this] { document_.undo(); });
+    undoAction_ =
+        makeAction("undo", tr("&Undo"), {Qt::CTRL | Qt::Key_Z}, [this] { document_.undo(); });
     redoAction_ =
-        action("redo", tr("&Redo"), {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
-               [this] { document_.redo(); });
+        makeAction("redo", tr("&Redo"), {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
+                   [this] { document_.redo(); });
     addActions({undoAction_, redoAction_});
 
     gridMenu_ = new QMenu(this);
@@ -183,8 +179,8 @@ void MainWindow::createEditActions()
         {"shiftDown", tr("Shift &Down"), SpriteTransform::ShiftDown},
     };
     for (const auto& entry : transforms) {
-        QAction* a = action(entry.name, entry.text, {},
-                            [this, t = entry.transform] { document_.transform(t); });
+        QAction* a = makeAction(entry.name, entry.text, {},
+                                [this, t = entry.transform] { document_.transform(t); });
         gridMenu_->addAction(a);
         if (entry.transform == SpriteTransform::RotateClockwise) {
             rotateAction_ = a;
@@ -192,12 +188,12 @@ void MainWindow::createEditActions()
         }
     }
     gridMenu_->addSeparator();
-    pasteAction_ = action("pasteCode", tr("P&aste Code"), {Qt::CTRL | Qt::Key_V},
-                          [this] { intake_.pasteCode(); });
+    pasteAction_ = makeAction("pasteCode", tr("P&aste Code"), {Qt::CTRL | Qt::Key_V},
+                              [this] { intake_.pasteCode(); });
     pasteAction_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     QAction* openPictureOrCode =
-        action("openPictureOrCode", tr("Open Pi&cture or Code..."),
-               {Qt::CTRL | Qt::SHIFT | Qt::Key_O}, [this] { openPictureOrCodeFile(); });
+        makeAction("openPictureOrCode", tr("Open Pi&cture or Code..."),
+                   {Qt::CTRL | Qt::SHIFT | Qt::Key_O}, [this] { openPictureOrCodeFile(); });
     addAction(openPictureOrCode);
     gridMenu_->addActions({pasteAction_, openPictureOrCode});
     createCodeMenuActions();
@@ -216,33 +212,29 @@ void MainWindow::createEditActions()
 // chosen there, kept while the program runs.
 void MainWindow::createCodeMenuActions()
 {
-    auto action = [this](const char* name, const QString& text, auto run) {
-        auto* a = new QAction(text, this);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, run);
-        codeMenuActions_ << a;
-        return a;
+    codeMenuActions_ = {
+        makeAction("copyAssemblerBytes", tr("Copy as Assembler &Bytes"), {},
+                   [this] { copyCodeAsBytes(false); }),
+        makeAction("copyHexBytes", tr("Copy as &Hex Bytes"), {}, [this] { copyCodeAsBytes(true); }),
+        makeAction("copyAxeHex", tr("Copy as A&xe Hex"), {},
+                   [this] { copyToClipboard(axeDataOf(document_.grid())); }),
+        makeAction("copyCArray", tr("Copy as C A&rray"), {},
+                   [this] { copyToClipboard(cArrayOf(document_.grid())); }),
+        makeAction(
+            "saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."), {},
+            [this] { saveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); }),
     };
-    action("copyAssemblerBytes", tr("Copy as Assembler &Bytes"),
-           [this] { copyCodeAsBytes(false); });
-    action("copyHexBytes", tr("Copy as &Hex Bytes"), [this] { copyCodeAsBytes(true); });
-    action("copyAxeHex", tr("Copy as A&xe Hex"),
-           [this] { copyToClipboard(axeDataOf(document_.grid())); });
-    action("copyCArray", tr("Copy as C A&rray"),
-           [this] { copyToClipboard(cArrayOf(document_.grid())); });
-    action("saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."),
-           [this] { saveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); });
 
     auto* styles = new QMenu(tr("&Directive and Radix"), this);
     styles->setObjectName(QStringLiteral("byteStyleMenu"));
     codeMenuActions_ << styles->menuAction();
     auto choice = [this, styles](QActionGroup* group, const char* name, const QString& text,
                                  bool chosen, auto choose) {
-        QAction* a = styles->addAction(text, this, choose);
-        a->setObjectName(QString::fromLatin1(name));
+        QAction* a = makeAction(name, text, {}, choose);
         a->setCheckable(true);
         a->setChecked(chosen);
         group->addAction(a);
+        styles->addAction(a);
     };
     auto* directives = new QActionGroup(this);
     for (const char* directive : {".db", "db", "defb", ".byte"})
@@ -524,15 +516,16 @@ void MainWindow::updateEditActions()
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (SpriteIntake::droppedFile(*event->mimeData()))
+    if (!SpriteIntake::droppedFiles(*event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event)
 {
-    if (const std::optional<QString> path = SpriteIntake::droppedFile(*event->mimeData())) {
+    const QList<QString> paths = SpriteIntake::droppedFiles(*event->mimeData());
+    if (!paths.isEmpty()) {
         event->acceptProposedAction();
-        intake_.openFile(*path);
+        intake_.openDroppedFiles(paths);
     }
 }
 

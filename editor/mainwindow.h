@@ -76,6 +76,11 @@ private:
     void createCodeFrame(QWidget* client);
     void createSpriteFrame(QWidget* client);
     void createProgressFrame(QWidget* client);
+    // Every action is made here: its caption, its object name, its shortcuts
+    // and the command it runs.
+    template <typename Command>
+    QAction* makeAction(const char* name, const QString& text, const QList<QKeySequence>& keys,
+                        Command run);
     QPushButton* createButton(QWidget* frame, const char* name, const QString& text,
                               const QRect& rect, QAction* command, const QString& hint);
     void showDocument();
