@@ -113,9 +113,12 @@ private slots:
         writeFile(path, "010201\r\n");
         shell_ = std::make_unique<ApplicationShell>(*platform_);
         shell_->start(path);
-        QVERIFY(shell_->splash()->isVisible() && !shell_->mainWindow());
+        QVERIFY(shell_->splash()->isVisible());
+        QVERIFY(!shell_->mainWindow());
         pressOk();
-        QVERIFY(!shell_->splash()->isVisible() && shell_->mainWindow()->isVisible());
+        QVERIFY(!shell_->splash()->isVisible());
+        QVERIFY(shell_->mainWindow());
+        QVERIFY(shell_->mainWindow()->isVisible());
         QVERIFY(!shell_->mainWindow()->parentWidget());
         QCOMPARE(shell_->mainWindow()->codeText(), QStringLiteral("\t.db\t%01"));
         QCOMPARE(shell_->mainWindow()->commonDialog1().fileName, path);
@@ -125,7 +128,8 @@ private slots:
     {
         QVERIFY(shell_->splash()->close());
         QCOMPARE(platform_->endRequests, 1);
-        QVERIFY(!shell_->mainWindow() && !QFileInfo::exists(platform_->logPath));
+        QVERIFY(!shell_->mainWindow());
+        QVERIFY(!QFileInfo::exists(platform_->logPath));
     }
 
     void ending_data()
@@ -201,7 +205,8 @@ private slots:
         openSecondaryWindows();
         for (QWidget* window : std::initializer_list<QWidget*>{
                  shell_->splash(), shell_->aboutWindow(), shell_->helpWindow()}) {
-            QVERIFY(window->minimumSize() == window->maximumSize() && !window->parentWidget());
+            QCOMPARE(window->minimumSize(), window->maximumSize());
+            QVERIFY(!window->parentWidget());
             for (QLabel* label : window->findChildren<QLabel*>())
                 QVERIFY2(QFontMetricsF(label->font()).horizontalAdvance(label->text()) <=
                              label->contentsRect().width(),
@@ -270,11 +275,14 @@ private slots:
     {
         openSecondaryWindows();
         QPointer<QWidget> about = shell_->aboutWindow(), help = shell_->helpWindow();
-        QVERIFY(about->close() && help->close());
+        QVERIFY(about->close());
+        QVERIFY(help->close());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!about && !help);
+        QVERIFY(!about);
+        QVERIFY(!help);
         openSecondaryWindows();
-        QVERIFY(shell_->aboutWindow()->isVisible() && shell_->helpWindow()->isVisible());
+        QVERIFY(shell_->aboutWindow()->isVisible());
+        QVERIFY(shell_->helpWindow()->isVisible());
         QCOMPARE(platform_->endRequests, 0);
     }
 
@@ -318,7 +326,8 @@ private slots:
             static_cast<QPushButton*>(child)->click();
         else
             QTest::keyClick(child, Qt::Key_Escape);
-        QVERIFY(!pressed->isVisible() && other->isVisible());
+        QVERIFY(!pressed->isVisible());
+        QVERIFY(other->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         openSecondaryWindows();
         QCOMPARE(window(), pressed.data());
@@ -345,7 +354,8 @@ private slots:
         activate();
         QCOMPARE(size(), QStringLiteral("81 b"));
         about->findChild<QPushButton*>("Command2")->click();
-        QVERIFY(!QFileInfo::exists(platform_->logPath) && platform_->messages.isEmpty());
+        QVERIFY(!QFileInfo::exists(platform_->logPath));
+        QVERIFY(platform_->messages.isEmpty());
         activate();
         QCOMPARE(size(), noLog);
         // A log that cannot be deleted or measured is reported, the size once.

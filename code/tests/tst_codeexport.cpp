@@ -65,7 +65,8 @@ private slots:
 #ifndef Q_OS_WIN
         QProcess pdftotext;
         pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, "-"});
-        QVERIFY(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0);
+        QVERIFY(pdftotext.waitForFinished(30000));
+        QCOMPARE(pdftotext.exitCode(), 0);
         // Every row whole (text after a row's second tab once went missing), the
         // page number after the last.
         const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());

@@ -121,7 +121,11 @@ class ConvertAssemblerTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY(dir_.isValid() && QDir::setCurrent(dir_.path())); }
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir::setCurrent(dir_.path()));
+    }
 
     // Each row converts 15 pictures, 1 to 15 pixels wide, one call each, or
     // the pictures of `sizes`: "16x16*3" a sheet of three 16 x 16 tiles (or
@@ -275,9 +279,9 @@ private slots:
         const QString later =
             qEnvironmentVariable("QUILLOX_ASSEMBLE_LATER") + "/" +
             QString(QTest::currentDataTag()).replace(QRegularExpression("[^A-Za-z0-9=.-]"), "_");
-        QVERIFY(!writeFile(later + ".s", source).isEmpty() &&
-                !writeFile(later + ".command", assembler.toLatin1()).isEmpty() &&
-                !writeFile(later + ".expected", expected).isEmpty());
+        QVERIFY(!writeFile(later + ".s", source).isEmpty());
+        QVERIFY(!writeFile(later + ".command", assembler.toLatin1()).isEmpty());
+        QVERIFY(!writeFile(later + ".expected", expected).isEmpty());
         return;
 #endif
         QProcess shell; // the source in, the binary out, messages on standard error

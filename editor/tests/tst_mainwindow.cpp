@@ -67,8 +67,10 @@ private slots:
         for (const char* button : {"Command6", "Command9"})
             QCOMPARE(child(button)->font(), QApplication::font());
         const QFont size = child("Label1")->font();
-        QVERIFY(size.family() == "Arial" && size.pointSizeF() == 14.25 && size.bold() &&
-                size.underline());
+        QCOMPARE(size.family(), QStringLiteral("Arial"));
+        QCOMPARE(size.pointSizeF(), 14.25);
+        QVERIFY(size.bold());
+        QVERIFY(size.underline());
         for (const char* frame : {"Frame1", "Frame2"})
             QCOMPARE(child(frame)->font(), QFont("MS Sans Serif", 12));
         QCOMPARE(child<CodeBox>("source")->backgroundColour(), QColor(0, 192, 192));
@@ -115,8 +117,9 @@ private slots:
         }
         // The clock wakes at each second boundary.
         auto* clock = child<QTimer>("Timer1");
-        QVERIFY(clock->isActive() && clock->isSingleShot() &&
-                clock->timerType() == Qt::PreciseTimer);
+        QVERIFY(clock->isActive());
+        QVERIFY(clock->isSingleShot());
+        QCOMPARE(clock->timerType(), Qt::PreciseTimer);
         QCOMPARE(clock->interval(), 750);
     }
 
@@ -161,7 +164,9 @@ private slots:
     {
         QCOMPARE(code(), codeOf(QStringList(8, "00000000")));
         auto* bar = child<QProgressBar>("ProgressBar1");
-        QVERIFY(bar->minimum() == 1 && bar->maximum() == 226 && bar->value() == 1);
+        QCOMPARE(bar->minimum(), 1);
+        QCOMPARE(bar->maximum(), 226);
+        QCOMPARE(bar->value(), 1);
         window->document().clickCell(SpriteGrid::indexOf(8, 8));
         setSize(13, 6);
         QCOMPARE(label(), QStringLiteral("10 x 3"));
@@ -267,13 +272,16 @@ private slots:
         // The grid as a table of cells for accessibility tools.
         QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(view());
         QAccessibleInterface* first = grid->child(0);
-        QVERIFY(grid->role() == QAccessible::Table && first->role() == QAccessible::Cell);
+        QCOMPARE(grid->role(), QAccessible::Table);
+        QCOMPARE(first->role(), QAccessible::Cell);
         QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
         window->document().clickCell(SpriteGrid::indexOf(8, 8));
-        QVERIFY(first->state().checked && first->text(QAccessible::Value) == "black");
+        QVERIFY(first->state().checked);
+        QCOMPARE(first->text(QAccessible::Value), QStringLiteral("black"));
         QAccessibleTableCellInterface* cell = first->tableCellInterface();
-        QVERIFY(cell->rowIndex() == 7 && cell->columnIndex() == 7 &&
-                grid->indexOfChild(first) == 0);
+        QCOMPARE(cell->rowIndex(), 7);
+        QCOMPARE(cell->columnIndex(), 7);
+        QCOMPARE(grid->indexOfChild(first), 0);
         QCOMPARE(grid->child(63)->text(QAccessible::Name), QStringLiteral("Row 15, column 15"));
         setSize(13, 14);
         QCOMPARE(grid->childCount(), 6);
@@ -434,8 +442,9 @@ private slots:
         const ScriptedPlatform::Message& message = platform->messages.value(0);
         QCOMPARE(message.text, QStringLiteral("Oh no! something is wrong,\nplease report the "
                                               "problem.\nError(s):\ncell colour unreadable"));
-        QVERIFY(message.title == "Quillox" && message.icon == MessageIcon::Stop &&
-                message.buttons == MessageButtons::Ok);
+        QCOMPARE(message.title, QStringLiteral("Quillox"));
+        QCOMPARE(message.icon, MessageIcon::Stop);
+        QCOMPARE(message.buttons, MessageButtons::Ok);
     }
 
     void opensDroppedSpritesAndPictures()
@@ -472,8 +481,9 @@ private slots:
         writeFile(png, picture(16, 1, tooWide));
         window->openFile(png);
         QCOMPARE(code(), codeOf({"10", "01"}));
-        QVERIFY(platform->messages.value(0).text.contains(png) &&
-                platform->messages.value(0).text.contains("16 x 1"));
+        const QString refusal = platform->messages.value(0).text;
+        QVERIFY2(refusal.contains(png), qPrintable(refusal));
+        QVERIFY2(refusal.contains("16 x 1"), qPrintable(refusal));
     }
 
     // A new user's first files open as the converter reads them.
@@ -556,7 +566,8 @@ private slots:
         platform->clipboard = QStringLiteral("a picture");
         QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(code(), codeOf({"10", "00", "01"}));
-        QVERIFY(platform->messages.isEmpty() && box->toPlainText().startsWith("\t.db"));
+        QVERIFY(platform->messages.isEmpty());
+        QVERIFY(box->toPlainText().startsWith("\t.db"));
     }
 
 private:

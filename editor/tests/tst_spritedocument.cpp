@@ -115,7 +115,8 @@ private slots:
         document->moveRowSlider(3);
         document->undo();
         document->endStep();
-        QVERIFY(document->grid().rowPosition() == 3 && !document->grid().isClear(225));
+        QCOMPARE(document->grid().rowPosition(), 3);
+        QVERIFY(!document->grid().isClear(225));
         QCOMPARE(document->history().undoCount(), count + 1);
         document->NewSprite();
         document->NewSprite();

@@ -1,6 +1,6 @@
 #include "editor/spritehistory.h"
-#include "tests/support/spritepatterns.h"
 #include "editor/spritetransforms.h"
+#include "tests/support/spritepatterns.h"
 
 #include <QtTest>
 
@@ -14,14 +14,20 @@ private slots:
     void indexesAndPositions()
     {
         const int cells[][3] = {{1, 1, 1}, {1, 15, 15}, {2, 1, 16}, {14, 13, 208}, {15, 15, 225}};
-        for (const auto& [row, column, index] : cells)
-            QVERIFY(SpriteGrid::indexOf(row, column) == index && SpriteGrid::rowOf(index) == row &&
-                    SpriteGrid::columnOf(index) == column);
+        for (const auto& [row, column, index] : cells) {
+            QCOMPARE(SpriteGrid::indexOf(row, column), index);
+            QCOMPARE(SpriteGrid::rowOf(index), row);
+            QCOMPARE(SpriteGrid::columnOf(index), column);
+        }
         SpriteGrid grid;
-        QVERIFY(grid.setColumnPosition(3) && grid.setRowPosition(15));
-        for (int position : {0, 16, -1})
-            QVERIFY(!grid.setColumnPosition(position) && !grid.setRowPosition(position));
-        QVERIFY(grid.width() == 13 && grid.height() == 1);
+        QVERIFY(grid.setColumnPosition(3));
+        QVERIFY(grid.setRowPosition(15));
+        for (int position : {0, 16, -1}) {
+            QVERIFY(!grid.setColumnPosition(position));
+            QVERIFY(!grid.setRowPosition(position));
+        }
+        QCOMPARE(grid.width(), 13);
+        QCOMPARE(grid.height(), 1);
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(0));
         QVERIFY_THROWS_EXCEPTION(std::out_of_range, grid.colour(226));
     }
@@ -56,7 +62,8 @@ private slots:
             grid.setColour(index, Black);
         transformSprite(grid, transform);
         QCOMPARE(blockOf(grid), after);
-        QVERIFY(grid.colour(outside[0]) == Black && grid.colour(outside[1]) == Black);
+        for (int index : outside)
+            QCOMPARE(grid.colour(index), Black);
     }
 
     void historyUndoesAndRedoesInOrder()
@@ -65,8 +72,12 @@ private slots:
         const SpriteState a, b{{White}}, c{{}, 3};
         history.record(a);
         history.record(b);
-        QVERIFY(history.undo(c) == b && history.undo(b) == a && !history.undo(a));
-        QVERIFY(history.redo(a) == b && history.redo(b) == c && !history.redo(c));
+        QCOMPARE(history.undo(c), std::optional(b));
+        QCOMPARE(history.undo(b), std::optional(a));
+        QVERIFY(!history.undo(a));
+        QCOMPARE(history.redo(a), std::optional(b));
+        QCOMPARE(history.redo(b), std::optional(c));
+        QVERIFY(!history.redo(c));
         history.undo(c);
         history.record(a);
         QVERIFY(!history.canRedo());
@@ -74,7 +85,10 @@ private slots:
         SpriteHistory shallow(3);
         for (int i = 1; i <= 5; ++i)
             shallow.record({{}, 1, i});
-        QVERIFY(shallow.undoCount() == 3 && shallow.undo({})->rowPosition == 5);
+        QCOMPARE(shallow.undoCount(), std::size_t(3));
+        const std::optional<SpriteState> newest = shallow.undo({});
+        QVERIFY(newest);
+        QCOMPARE(newest->rowPosition, 5);
         QVERIFY(SpriteHistory::DefaultDepth >= 1000);
     }
 };

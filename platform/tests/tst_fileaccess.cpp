@@ -117,7 +117,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, readReason);
         QFETCH(QString, writeReason);
-        QVERIFY(QDir(dir->path()).mkdir("folder") && QDir(dir->path()).mkdir("locked"));
+        QVERIFY(QDir(dir->path()).mkdir("folder"));
+        QVERIFY(QDir(dir->path()).mkdir("locked"));
 #ifdef Q_OS_WIN
         const QStringList special;
         // A pipe that a program serves, one instance for the read, one for the write.
@@ -245,7 +246,8 @@ private slots:
             ::_exit(1);
         } else {
             int status = 0;
-            QVERIFY(::waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY(WIFSIGNALED(status));
         }
         const QRegularExpression temporary("^\\.out\\.inc\\.quillox-[A-Za-z0-9]{6}$");
         QCOMPARE(files().size(), 3);
@@ -259,9 +261,11 @@ private slots:
         QCOMPARE(status.st_mode & 0777, mode_t(0600));
         // A run still going keeps its temporary.
         FileReplacement running(systemFileName(path("out.inc")), special);
-        QVERIFY(running.open(failure) && replace(path("out.inc"), special, "01011\r\n", failure));
+        QVERIFY2(running.open(failure), failure.reason.c_str());
+        QVERIFY2(replace(path("out.inc"), special, "01011\r\n", failure), failure.reason.c_str());
         QCOMPARE(files().size(), 3);
-        QVERIFY(running.write("0101", failure) && running.commit(failure));
+        QVERIFY2(running.write("0101", failure), failure.reason.c_str());
+        QVERIFY2(running.commit(failure), failure.reason.c_str());
         QCOMPARE(files(), replaced);
         QCOMPARE(contents(path("out.inc")), QByteArray("0101"));
 #endif
@@ -285,7 +289,8 @@ private slots:
         const bool written = writeWholeFile(path("new.spr"), "01011\r\n", error);
         ::umask(mask);
         struct stat status;
-        QVERIFY(written && ::stat(QFile::encodeName(path("new.spr")).constData(), &status) == 0);
+        QVERIFY(written);
+        QCOMPARE(::stat(QFile::encodeName(path("new.spr")).constData(), &status), 0);
         QCOMPARE(status.st_mode & 0777, mode_t(0640));
 #endif
     }

@@ -32,7 +32,8 @@ private slots:
         QCOMPARE(platform.messages.last().text, printer ? PrintConfirmText : PrintFailureText);
         // The text sent, for the script to find on the printed pages.
         QFile text(qEnvironmentVariable("QUILLOX_PRINTED_TEXT", "/dev/null"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write(window.codeText().toLatin1()) > 0);
+        QVERIFY2(text.open(QIODevice::WriteOnly), qPrintable(text.errorString()));
+        QVERIFY(text.write(window.codeText().toLatin1()) > 0);
     }
 };
 
