@@ -50,7 +50,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
-    void controlsMenusHintsAndClock()
+    void controlsHintsAndClock()
     {
         verifyPlaces(window.get(), window->centralWidget(),
                      {{"client", 0, 0, 8040, 5580},
@@ -77,28 +77,6 @@ private slots:
         QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(window->objectName(), QStringLiteral("progg"));
 
-        // Each menu as "name:title", then its items as "name=text=shortcut" or "name=-".
-        QStringList seen;
-        const std::function<void(QMenu*)> list = [&](QMenu* menu) {
-            seen << menu->objectName() + ":" + menu->title();
-            for (QAction* item : menu->actions())
-                seen << (item->menu() ? item->menu()->objectName() : item->objectName()) + "=" +
-                            (item->isSeparator()
-                                 ? QStringLiteral("-")
-                                 : item->text() + "=" + item->shortcut().toString());
-            for (QAction* item : menu->actions())
-                if (item->menu())
-                    list(item->menu());
-        };
-        for (QAction* top : window->menuBar()->actions())
-            list(top->menu());
-        QCOMPARE(seen,
-                 QStringList({"sdfgsd:&File", "open=&Open Sprite...=", "saveas=&Save Sprite As...=",
-                              "gg=-", "sada=&Print Code=", "fdd=-", "sdfdsf=&Exit=Ctrl+Q",
-                              "dfsf:&Options", "dsfdsfsdf=&Clear Sprite=",
-                              "sdsdsdsd=C&odeText Background color=", "gh=&Effects=", "gh:&Effects",
-                              "sfdsf=&Invert=Ctrl+I", "erh=&Fill Black=Ctrl+B", "asdas:&Help",
-                              "ds=&About Sprites=", "sa=A&bout="}));
         // Pointing at a button shows its hint; a frame's bare area clears it;
         // other controls keep it.
         const struct {
@@ -123,31 +101,170 @@ private slots:
         QCOMPARE(clock->interval(), 750);
     }
 
+    // The menu bar as a user finds it: each menu's captions in order, "-" for
+    // a separator, a shortcut after a tab as the menu shows it.
+    void menus_data()
+    {
+        QTest::addColumn<QStringList>("menu");  // the captions that open it
+        QTest::addColumn<QStringList>("names"); // the menu's, then its separators'
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("menu bar") << QStringList() << QStringList()
+                                  << QStringList{"&File", "&Options", "&Help"};
+        QTest::newRow("File")
+            << QStringList{"&File"} << QStringList{"sdfgsd", "gg", "fdd"}
+            << QStringList{"&Open Sprite...", "&Save Sprite As...", "-", "&Print Code", "-",
+                           "&Exit\tCtrl+Q"};
+        QTest::newRow("Options") << QStringList{"&Options"} << QStringList{"dfsf"}
+                                 << QStringList{"&Clear Sprite", "C&odeText Background color",
+                                                "&Effects"};
+        QTest::newRow("Effects") << QStringList{"&Options", "&Effects"} << QStringList{"gh"}
+                                 << QStringList{"&Invert\tCtrl+I", "&Fill Black\tCtrl+B"};
+        QTest::newRow("Help") << QStringList{"&Help"} << QStringList{"asdas"}
+                              << QStringList{"&About Sprites", "A&bout"};
+    }
+
+    void menus()
+    {
+        QFETCH(QStringList, menu);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, items);
+        QStringList seenNames;
+        QList<QAction*> entries = window->menuBar()->actions();
+        for (const QString& caption : menu) {
+            QAction* opener = captioned(entries, caption);
+            QVERIFY2(opener, qPrintable(caption));
+            QVERIFY2(opener->menu(), qPrintable(caption));
+            seenNames = {opener->menu()->objectName()};
+            entries = opener->menu()->actions();
+        }
+        QStringList captions;
+        for (QAction* entry : entries) {
+            if (entry->isSeparator())
+                seenNames << entry->objectName();
+            const QString keys = entry->shortcut().toString();
+            captions << (entry->isSeparator() ? QStringLiteral("-")
+                         : keys.isEmpty()     ? entry->text()
+                                              : entry->text() + '\t' + keys);
+        }
+        QCOMPARE(captions, items);
+        QCOMPARE(seenNames, names);
+    }
+
+    // Each menu item runs its command, on a 3 x 2 sprite with its top-left
+    // cell black. The file dialogs answer a.spr, which holds rows 101 and 010;
+    // the printing question is cancelled; the colour dialog answers dark red.
+    void menuItemsRunTheirCommands_data()
+    {
+        QTest::addColumn<QStringList>("item"); // the captions that lead to it
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("effects");
+        QTest::newRow("Open Sprite")
+            << QStringList{"&File", "&Open Sprite..."} << "open"
+            << QStringList{"open dialog \"Open Sprite\"", "sprite 101 010"};
+        QTest::newRow("Save Sprite As") << QStringList{"&File", "&Save Sprite As..."} << "saveas"
+                                        << QStringList{"save dialog \"Save Sprite as *.spr\"",
+                                                       "a.spr holds \"0203100000\r\n\""};
+        QTest::newRow("Print Code") << QStringList{"&File", "&Print Code"} << "sada"
+                                    << QStringList{"message \"Quillox - Printing...\""};
+        QTest::newRow("Exit") << QStringList{"&File", "&Exit"} << "sdfdsf"
+                              << QStringList{"program ends by Exit"};
+        QTest::newRow("Clear Sprite") << QStringList{"&Options", "&Clear Sprite"} << "dsfdsfsdf"
+                                      << QStringList{"sprite 000 000"};
+        QTest::newRow("CodeText Background color")
+            << QStringList{"&Options", "C&odeText Background color"} << "sdsdsdsd"
+            << QStringList{"colour dialog", "code box " + QColor(Qt::darkRed).name()};
+        QTest::newRow("Invert") << QStringList{"&Options", "&Effects", "&Invert"} << "sfdsf"
+                                << QStringList{"sprite 011 111"};
+        QTest::newRow("Fill Black") << QStringList{"&Options", "&Effects", "&Fill Black"} << "erh"
+                                    << QStringList{"sprite 111 111"};
+        QTest::newRow("About Sprites")
+            << QStringList{"&Help", "&About Sprites"} << "ds" << QStringList{"help asked for"};
+        QTest::newRow("About") << QStringList{"&Help", "A&bout"} << "sa"
+                               << QStringList{"about asked for"};
+    }
+
+    void menuItemsRunTheirCommands()
+    {
+        QFETCH(QStringList, item);
+        QFETCH(QString, name);
+        QFETCH(QStringList, effects);
+        setSize(13, 14);
+        window->document().clickCell(SpriteGrid::indexOf(14, 13));
+        const QStringList before = block();
+        QTemporaryDir dir;
+        const QByteArray file("0203101010\r\n");
+        platform->fileAnswers = {writeFile(dir.filePath("a.spr"), file)};
+        platform->messageAnswers = {MessageResult::Cancel};
+        platform->colourAnswers = {QColor(Qt::darkRed)};
+        auto* box = child<CodeBox>("source");
+        const QColor background = box->backgroundColour();
+        QSignalSpy help(window.get(), &MainWindow::helpRequested);
+        QSignalSpy about(window.get(), &MainWindow::aboutRequested);
+        QSignalSpy ending(window.get(), &MainWindow::programEnding);
+
+        QList<QAction*> entries = window->menuBar()->actions();
+        QAction* chosen = nullptr;
+        for (const QString& caption : item) {
+            chosen = captioned(entries, caption);
+            QVERIFY2(chosen, qPrintable(caption));
+            if (chosen->menu())
+                entries = chosen->menu()->actions();
+        }
+        QCOMPARE(chosen->objectName(), name);
+        chosen->trigger();
+
+        QStringList seen;
+        for (const FileDialogRequest& request : platform->openRequests)
+            seen << "open dialog \"" + request.title + '"';
+        for (const FileDialogRequest& request : platform->saveRequests)
+            seen << "save dialog \"" + request.title + '"';
+        if (const QByteArray now = contents(dir.filePath("a.spr")); now != file)
+            seen << "a.spr holds \"" + QString::fromLatin1(now) + '"';
+        for (const ScriptedPlatform::Message& message : platform->messages)
+            seen << "message \"" + message.title + '"';
+        for (int i = 0; i < platform->printerRequests; ++i)
+            seen << "printer";
+        for (int i = 0; i < platform->colourRequests; ++i)
+            seen << "colour dialog";
+        if (box->backgroundColour() != background)
+            seen << "code box " + box->backgroundColour().name();
+        if (block() != before)
+            seen << "sprite " + block().join(' ');
+        for (const QList<QVariant>& end : ending)
+            seen << (end.value(0).toBool() ? "program ends by Exit" : "program ends");
+        for (int i = 0; i < help.count(); ++i)
+            seen << "help asked for";
+        for (int i = 0; i < about.count(); ++i)
+            seen << "about asked for";
+        QCOMPARE(seen, effects);
+        QCOMPARE(code(), codeOf(block()));
+    }
+
     void commandRoutesAndExit()
     {
-        // Menu items, buttons and the shortcuts the menus do not show run the
-        // same commands: open, save the sprite, print, help.
-        platform->messageAnswers.assign(3, MessageResult::Cancel);
+        // The buttons and the shortcuts the menus do not show run the menus'
+        // commands: open, save the sprite, print, help; and the code's save and copy.
+        platform->messageAnswers.assign(2, MessageResult::Cancel);
         QSignalSpy help(window.get(), &MainWindow::helpRequested);
-        for (const char* item : {"open", "saveas", "sada"})
-            action(item)->trigger();
         for (const char* button : {"Command10", "Command9", "Command6", "Command8", "Command7"})
             QTest::mouseClick(child(button), Qt::LeftButton);
         for (const char* keys : {"Ctrl+O", "Ctrl+S", "Ctrl+P", "F1"})
             QTest::keySequence(window.get(), QKeySequence(QString::fromLatin1(keys)));
-        QCOMPARE(platform->openRequests.size(), 3);
+        QStringList opens;
+        for (const FileDialogRequest& request : platform->openRequests)
+            opens << request.title;
+        QCOMPARE(opens, QStringList({"Open Sprite", "Open Sprite"}));
         QStringList saves;
         for (const FileDialogRequest& request : platform->saveRequests)
             saves << request.title;
-        QCOMPARE(saves, QStringList({"Save Sprite as *.spr", "Save Sprite as *.spr",
-                                     "Save code as *.z80", "Save Sprite as *.spr"}));
-        QCOMPARE(platform->messages.size(), 3);
-        QCOMPARE(platform->messages[1].title, QStringLiteral("Quillox - Printing..."));
+        QCOMPARE(saves, QStringList({"Save Sprite as *.spr", "Save code as *.z80",
+                                     "Save Sprite as *.spr"}));
+        QStringList messages;
+        for (const ScriptedPlatform::Message& message : platform->messages)
+            messages << message.title;
+        QCOMPARE(messages, QStringList(2, QStringLiteral("Quillox - Printing...")));
         QCOMPARE(help.count(), 1);
         QCOMPARE(platform->clipboardTexts, QStringList{code()});
-        platform->colourAnswers.push_back(QColor(Qt::darkRed));
-        action("sdsdsdsd")->trigger();
-        QCOMPARE(child<CodeBox>("source")->backgroundColour(), QColor(Qt::darkRed));
 
         // Ctrl+Q ends through Exit, closing the window without it, once.
         QSignalSpy exiting(window.get(), &MainWindow::programEnding);
@@ -573,6 +690,14 @@ private slots:
 private:
     template <typename T = QWidget> T* child(const char* n) { return window->findChild<T*>(n); }
     QAction* action(const char* name) { return child<QAction>(name); }
+    // The entry a user finds by its caption, or none.
+    static QAction* captioned(const QList<QAction*>& entries, const QString& caption)
+    {
+        for (QAction* entry : entries)
+            if (entry->text() == caption)
+                return entry;
+        return nullptr;
+    }
     QSlider* slider(const char* name) { return child<QSlider>(name); }
     QString label() { return child<QLabel>("Label1")->text(); }
     QString code() { return window->codeText(); }
