@@ -104,6 +104,45 @@ private slots:
         QCOMPARE(QString::fromStdString(document->codeText()), codeOf(after));
     }
 
+    // Clear Sprite whitens all 225 cells, those the size hides too, and the
+    // last cell as well as the first; each row's cells are black before it.
+    void clearWhitensEveryCell_data()
+    {
+        QTest::addColumn<QList<int>>("black");
+        QTest::addColumn<int>("side"); // the sprite's width and height
+        QList<int> every;
+        for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+            every << index;
+        QTest::newRow("the last cell") << QList<int>{SpriteGrid::CellCount} << 8;
+        QTest::newRow("the last cell, 1 x 1") << QList<int>{SpriteGrid::CellCount} << 1;
+        QTest::newRow("hidden cells")
+            << QList<int>{1, SpriteGrid::indexOf(8, 7), SpriteGrid::indexOf(7, 15),
+                          SpriteGrid::indexOf(15, 1)}
+            << 8;
+        QTest::newRow("every cell, 15 x 15") << every << 15;
+        QTest::newRow("every cell, 1 x 1") << every << 1;
+    }
+
+    void clearWhitensEveryCell()
+    {
+        QFETCH(QList<int>, black);
+        QFETCH(int, side);
+        const int position = SpriteGrid::Side + 1 - side;
+        document->setColumnSliderPosition(position);
+        document->setRowSliderPosition(position);
+        for (int index : black)
+            document->paintCell(index, Black);
+        for (int index : black)
+            QCOMPARE(document->grid().colour(index), Black);
+        document->ClearSprite();
+        QStringList stillBlack;
+        for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+            if (document->grid().colour(index) != White)
+                stillBlack << QString::number(index);
+        QCOMPARE(stillBlack.join(' '), QString());
+        QCOMPARE(blockOf(document->grid()), QStringList(side, QString(side, '0')));
+    }
+
     // Undo and redo of each kind of step: tst_mainwindow, through the window.
     void nestedStepsAreOneAndEmptyStepsNone()
     {
