@@ -4,17 +4,15 @@
 #include "editor/messages.h"
 #include "editor/spritedocument.h"
 #include "editor/spritepixels.h"
-#include "files/inputkind.h"
+#include "files/inputreader.h"
 #include "files/picture.h"
 #include "files/spritefile.h"
-#include "files/vorrel.h"
+#include "platform/qtfileaccess.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QMimeData>
 #include <QUrl>
-
-#include <algorithm>
 
 namespace quillox
 {
@@ -35,52 +33,86 @@ SpriteIntake::SpriteIntake(Platform& platform, SpriteDocument& document,
 {
 }
 
+// One sprite, as the converter reads a picture for code: a larger canvas or
+// a calculator's Pic gives the box of what is drawn on it.
+InputReading SpriteIntake::readSprite(const std::string& name, const std::string& bytes,
+                                      SharedDialog sharedDialog, const QString& path)
+{
+    InputRequest request;
+    request.picture.cropToDrawn = true;
+    request.readPicture = tilesOfPicture;
+    request.takeSpriteFile = [&](std::string_view text) {
+        if (sharedDialog == SharedDialog::Remember)
+            sharedDialog_.fileName = path;
+        document_.loadSpriteFileBytes(std::string(text));
+        reportUnappliedSizes(platform_, path, document_.text2());
+    };
+    std::optional<SpriteGrid> sprite;
+    const InputReading reading =
+        readInput(name, bytes, request, [&sprite](const SpritePixels& pixels) {
+            sprite = spriteOfPixels(pixels);
+            return true;
+        });
+    if (reading.read && sprite)
+        document_.takeSprite(*sprite);
+    return reading;
+}
+
 void SpriteIntake::openFile(const QString& path, SharedDialog sharedDialog)
 {
     std::string bytes;
-    if (const std::optional<QString> failure =
-            vorrel::readFilePrefix(path, MaxPictureRead, bytes)) {
-        reportProblem(
-            platform_,
-            QStringLiteral("The sprite file \"%1\" could not be opened:\n%2").arg(path, *failure));
+    FileError failure;
+    if (!readRegularFile(path, MaxPictureRead, bytes, failure)) {
+        reportProblem(platform_,
+                      failure.isFolder
+                          ? QStringLiteral("\"%1\" is a folder.").arg(path)
+                          : QStringLiteral("The sprite file \"%1\" could not be opened:\n%2")
+                                .arg(path, failure.reason));
         return;
     }
-    std::string reason;
-    switch (kindOfInput(path.toStdString(), bytes)) {
-    case InputKind::SpriteFile:
-        if (sharedDialog == SharedDialog::Remember)
-            sharedDialog_.fileName = path;
-        // The sprite file's reader takes as much as a sprite file read does.
-        bytes.resize(std::min(bytes.size(), MaxSpriteFileRead));
-        document_.loadSpriteFileBytes(std::move(bytes));
-        reportUnappliedSizes(platform_, path, document_.text2());
+    const InputReading reading = readSprite(path.toStdString(), bytes, sharedDialog, path);
+    if (reading.read)
         return;
-    case InputKind::EditorCode:
-    case InputKind::Code:
-        if (const std::optional<SpriteGrid> sprite = readSpriteCodeText(bytes, reason))
-            document_.takeSprite(*sprite);
-        else
-            reportProblem(platform_, QStringLiteral("The sprite code \"%1\" could not be read:\n%2")
-                                         .arg(path, reasonText(reason)));
+    const bool code = reading.kind == InputKind::Code || reading.kind == InputKind::EditorCode;
+    reportProblem(platform_, (code ? QStringLiteral("The sprite code \"%1\" could not be read:\n%2")
+                                   : QStringLiteral("The picture \"%1\" could not be opened:\n%2"))
+                                 .arg(path, reasonText(reading.reason)));
+}
+
+void SpriteIntake::openDroppedFiles(const QList<QString>& paths)
+{
+    if (paths.isEmpty())
         return;
-    case InputKind::CalculatorFile:
-    case InputKind::Picture:
-        break;
-    }
-    if (!takePicture(bytes, reason))
-        reportProblem(platform_, QStringLiteral("The picture \"%1\" could not be opened:\n%2")
-                                     .arg(path, reasonText(reason)));
+    openFile(paths.constFirst());
+    if (paths.size() > 1)
+        reportProblem(platform_,
+                      QStringLiteral("Only one file is opened at a time, the first of the %1 "
+                                     "dropped: \"%2\".")
+                          .arg(paths.size())
+                          .arg(paths.constFirst()));
 }
 
 void SpriteIntake::pasteCode()
 {
     const QString text = platform_.clipboardText();
-    std::string reason = "it is longer than any sprite code";
+    std::string reason;
+    bool readAsCode = false;
     std::optional<SpriteGrid> sprite;
-    if (static_cast<std::size_t>(text.size()) <= MaxSpriteFileRead)
-        sprite = readSpriteCodeText(text.toStdString(), reason);
+    if (static_cast<std::size_t>(text.size()) <= MaxSpriteFileRead) {
+        sprite = readSpriteCodeText(text.toStdString(), reason, readAsCode);
+    } else {
+        // Whether it is code at all, told from a sprite file's size of it.
+        readSpriteCodeText(text.left(int(MaxSpriteFileRead)).toStdString(), reason, readAsCode);
+        reason = "it is longer than any sprite code";
+    }
     if (sprite) {
         document_.takeSprite(*sprite);
+        return;
+    }
+    if (readAsCode) {
+        reportProblem(platform_,
+                      QStringLiteral("The clipboard's sprite code could not be read: %1.")
+                          .arg(reasonText(reason)));
         return;
     }
     // Text that reads as code wins; else a picture, as pixel editors copy one.
@@ -89,11 +121,11 @@ void SpriteIntake::pasteCode()
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "PNG");
-        std::string pictureReason;
-        if (!takePicture(png.toStdString(), pictureReason))
+        const InputReading reading = readSprite({}, png.toStdString(), SharedDialog::Untouched, {});
+        if (!reading.read)
             reportProblem(platform_,
                           QStringLiteral("The clipboard's picture could not be read: %1.")
-                              .arg(reasonText(pictureReason)));
+                              .arg(reasonText(reading.reason)));
         return;
     }
     reportProblem(
@@ -101,29 +133,13 @@ void SpriteIntake::pasteCode()
         QStringLiteral("The clipboard holds no sprite code: %1.").arg(reasonText(reason)));
 }
 
-// One sprite, as the converter reads a picture for code: a larger canvas
-// gives the box of what is drawn on it.
-bool SpriteIntake::takePicture(const std::string& bytes, std::string& reason)
+QList<QString> SpriteIntake::droppedFiles(const QMimeData& data)
 {
-    PictureRequest request;
-    request.cropToDrawn = true;
-    std::optional<SpriteGrid> sprite;
-    const auto takeSprite = [&sprite](const SpritePixels& pixels) {
-        sprite = spriteOfPixels(pixels);
-        return true;
-    };
-    if (!tilesOfPicture(bytes, request, takeSprite, reason) || !sprite)
-        return false;
-    document_.takeSprite(*sprite);
-    return true;
-}
-
-std::optional<QString> SpriteIntake::droppedFile(const QMimeData& data)
-{
-    const QList<QUrl> urls = data.urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return std::nullopt;
-    return urls.constFirst().toLocalFile();
+    QList<QString> paths;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
 }
 
 } // namespace quillox

@@ -2,7 +2,9 @@
 
 #include "platform/platform.h"
 
-#include <optional>
+#include <QList>
+#include <QString>
+
 #include <string>
 
 class QMimeData;
@@ -11,11 +13,14 @@ namespace quillox
 {
 
 class SpriteDocument;
+struct InputReading;
 
 // Sprites that come from outside the sprite commands: a file named on the
-// command line or dropped on the window (a sprite file, code or a picture)
-// and code pasted from the clipboard. Each is read once and taken as one
-// undo step; what cannot be read is reported, naming the file.
+// command line, dropped on the window or opened with Open Picture or Code (a
+// sprite file, code, a calculator Pic or a picture) and code or a picture
+// pasted from the clipboard. Each is read once, through the input reader
+// that the converter uses too, and taken as one undo step; what cannot be
+// read is reported, naming the file.
 class SpriteIntake
 {
 public:
@@ -27,13 +32,19 @@ public:
     enum class SharedDialog { Remember, Untouched };
 
     void openFile(const QString& path, SharedDialog sharedDialog = SharedDialog::Remember);
+    // Opens the first of several dropped files and says that the others
+    // were not opened.
+    void openDroppedFiles(const QList<QString>& paths);
     void pasteCode();
 
-    // The one local file a drag carries, if it carries exactly one.
-    static std::optional<QString> droppedFile(const QMimeData& data);
+    // The local files a drag carries, in its order.
+    static QList<QString> droppedFiles(const QMimeData& data);
 
 private:
-    bool takePicture(const std::string& bytes, std::string& reason);
+    // Reads bytes that are not a sprite file the described load takes;
+    // a sprite found is taken.
+    InputReading readSprite(const std::string& name, const std::string& bytes,
+                            SharedDialog sharedDialog, const QString& path);
 
     Platform& platform_;
     SpriteDocument& document_;

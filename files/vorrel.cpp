@@ -50,9 +50,13 @@ void applySprite(const SpriteGrid& sprite, LoadTarget& target)
 {
     target.setRowSliderPosition(sprite.rowPosition());
     target.setColumnSliderPosition(sprite.columnPosition());
-    for (int row = sprite.rowPosition(); row <= SpriteGrid::Side; ++row)
-        for (int column = sprite.columnPosition(); column <= SpriteGrid::Side; ++column)
-            target.setCellColour(row, column, sprite.colour(row, column));
+    // Every cell, so that no earlier sprite's pixels wait in the hidden ones.
+    for (int row = 1; row <= SpriteGrid::Side; ++row)
+        for (int column = 1; column <= SpriteGrid::Side; ++column)
+            target.setCellColour(row, column,
+                                 row >= sprite.rowPosition() && column >= sprite.columnPosition()
+                                     ? sprite.colour(row, column)
+                                     : White);
     target.rebuildCode();
 }
 

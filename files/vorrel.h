@@ -42,7 +42,7 @@ std::optional<QString> LoadSpriteFile(const QString& name, std::string& buffer, 
 void applySpriteFile(const std::string& buffer, LoadTarget& target);
 
 // The same steps for a sprite read from elsewhere: its sizes, its block's
-// cells, the code.
+// cells with every cell outside the block white, as New leaves them, the code.
 void applySprite(const SpriteGrid& sprite, LoadTarget& target);
 
 } // namespace quillox::vorrel

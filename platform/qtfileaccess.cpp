@@ -53,7 +53,7 @@ FileError editorFileError(const fileaccess::Failure& failure)
     case fileaccess::Problem::Folder:
         return {failure.reason.empty() ? QStringLiteral("Error %1").arg(failure.systemError)
                                        : decodedReason(failure.reason),
-                failure.code};
+                failure.code, failure.problem == fileaccess::Problem::Folder};
     case fileaccess::Problem::NotRegular:
     case fileaccess::Problem::NoReader:
         break;

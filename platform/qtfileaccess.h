@@ -19,6 +19,8 @@ namespace quillox
 struct FileError {
     QString reason;
     int code = 0;
+    // The name is a folder's, which a caller may word its own way.
+    bool isFolder = false;
 };
 
 // The bytes the system calls take for `path`: QFile::encodeName on POSIX,
