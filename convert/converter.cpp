@@ -2,7 +2,9 @@
 
 #include "code/labels.h"
 #include "code/toolchaindata.h"
+#include "convert/converterfiles.h"
 #include "convert/imagemodule.h"
+#include "convert/labeller.h"
 #include "convert/options.h"
 #include "convert/outputs.h"
 #include "convert/usage.h"
@@ -11,7 +13,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <set>
 
 namespace quillox
 {
@@ -19,77 +20,9 @@ namespace quillox
 namespace
 {
 
-// The converter's words for a failure of the file layer.
-std::string failureReason(const fileaccess::Failure& failure)
-{
-    switch (failure.problem) {
-    case fileaccess::Problem::Folder:
-        return "it is a folder";
-    case fileaccess::Problem::NotRegular:
-        return "it is not a regular file";
-    case fileaccess::Problem::NoReader:
-        return "no program reads it";
-    case fileaccess::Problem::System:
-        break;
-    }
-    return failure.reason.empty() ? "error " + std::to_string(failure.systemError) : failure.reason;
-}
-
-// Reads one byte past the bound, so that a larger input is seen and named.
-bool readFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason)
-{
-    fileaccess::Failure failure;
-    if (!(path == "-" ? fileaccess::readStandardInput(limit + 1, bytes, failure)
-                      : fileaccess::readRegularFile(path, limit + 1, bytes, failure))) {
-        reason = failureReason(failure);
-        return false;
-    }
-    if (bytes.size() <= limit)
-        return true;
-    reason = "it is larger than 16 MiB";
-    return false;
-}
-
 std::string shownName(const std::string& path)
 {
     return path == "-" ? "standard input" : path;
-}
-
-// Labels from NAME or the file names, made unique by a number. Only the base
-// of each FILE is kept, so memory does not grow with the tiles of a sheet.
-class Labeller
-{
-public:
-    Labeller(std::string name, bool cNames) : name_(std::move(name)), cNames_(cNames) {}
-
-    std::string next(const std::string& path)
-    {
-        const std::string base = !name_.empty() ? name_
-                                 : path == "-"  ? (cNames_ ? cIdentifierOf("stdin") : "stdin")
-                                 : cNames_      ? cNameForFile(path)
-                                                : labelForFile(path);
-        std::string label = base;
-        for (int n = 2; !used_.insert(label).second; ++n)
-            label = base + "_" + std::to_string(n);
-        return label;
-    }
-
-private:
-    std::string name_;
-    bool cNames_;
-    std::set<std::string> used_;
-};
-
-// What the sprites, the masks and grey levels asked of an input that has none.
-std::optional<std::string> refusedKind(const Options& options, InputKind kind)
-{
-    if (!options.picture.mask || kind == InputKind::Picture)
-        return std::nullopt;
-    const char* what = kind == InputKind::SpriteFile       ? "a sprite file"
-                       : kind == InputKind::CalculatorFile ? "a calculator picture"
-                                                           : "sprite code";
-    return std::string(what) + (options.picture.maskColour ? " has no colours for --mask-colour"
-                                                           : " has no transparency for --mask");
 }
 
 // One run: every FILE read through the one input reader, each sprite
@@ -101,6 +34,14 @@ public:
         : options_(options), put_(put), writer_(options.output->makeWriter(options)),
           labeller_(options.labelName, options.output->labels == LabelRule::C)
     {
+        request_.picture = options.picture;
+        request_.picture.cropped = [this](const std::string& text) { note = text; };
+        request_.readPicture = [](const std::string& data, const PictureRequest& picture,
+                                  const TileSink& sink, std::string& why) {
+            const ImageCodec* codec = loadImageCodec(why);
+            return codec && codec->tilesOfPicture(data, picture, sink, why);
+        };
+        request_.refuseKind = [this](InputKind kind) { return inputRefusal(options_, kind); };
     }
 
     // False with the reason when the input is no sprite or the output cannot
@@ -115,17 +56,8 @@ public:
         }
         base_ = options_.label ? labeller_.next(path) : "";
         count_ = 0;
-        InputRequest request;
-        request.picture = options_.picture;
-        request.picture.cropped = [this](const std::string& text) { note = text; };
-        request.readPicture = [this](const std::string& data, const PictureRequest& picture,
-                                     const TileSink& sink, std::string& why) {
-            const ImageCodec* codec = loadImageCodec(why);
-            return codec && codec->tilesOfPicture(data, picture, sink, why);
-        };
-        request.refuseKind = [this](InputKind kind) { return refusedKind(options_, kind); };
-        InputReading reading = readInput(
-            path, bytes, request, [this](const SpritePixels& pixels) { return take(pixels); });
+        const InputReading reading = readInput(
+            path, bytes, request_, [this](const SpritePixels& pixels) { return take(pixels); });
         if (!reading.reason.empty())
             reason = reading.reason;
         return reading.read && !writeFailed && !refused;
@@ -184,6 +116,7 @@ private:
     const OutputStream& put_;
     std::unique_ptr<OutputWriter> writer_;
     Labeller labeller_;
+    InputRequest request_;
     std::string base_;
     long long count_ = 0;
 };

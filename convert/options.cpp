@@ -260,6 +260,17 @@ std::optional<UsageError> checkOptions(Options& options)
     return checkForOutput(options, *options.output);
 }
 
+std::optional<std::string> inputRefusal(const Options& options, InputKind kind)
+{
+    if (!options.picture.mask || kind == InputKind::Picture)
+        return std::nullopt;
+    const char* what = kind == InputKind::SpriteFile       ? "a sprite file"
+                       : kind == InputKind::CalculatorFile ? "a calculator picture"
+                                                           : "sprite code";
+    return std::string(what) + (options.picture.maskColour ? " has no colours for --mask-colour"
+                                                           : " has no transparency for --mask");
+}
+
 std::optional<UsageError> parseArguments(const std::vector<std::string>& arguments,
                                          Options& options)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "code/bytecode.h"
+#include "files/inputkind.h"
 #include "files/picture.h"
 
 #include <optional>
@@ -50,5 +51,9 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
 // Checks the options against each other and the chosen output, and fills in
 // what follows from them (the byte style and the picture request).
 std::optional<UsageError> checkOptions(Options& options);
+
+// What the options refuse of an input of this kind before it is read: a
+// mask or its colour asked of an input that has no transparency; or nothing.
+std::optional<std::string> inputRefusal(const Options& options, InputKind kind);
 
 } // namespace quillox
