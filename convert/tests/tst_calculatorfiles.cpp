@@ -104,7 +104,8 @@ class CalculatorFilesTest : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir_.isValid() && QDir::setCurrent(dir_.path()));
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir::setCurrent(dir_.path()));
         tifiles_library_init(); // its count of users
         for (const QString input : {"hero.spr", "ship.spr", "ship.png", "screen.png"})
             QVERIFY(!writeFile(input, contents(":/calculator/" + input)).isEmpty());
@@ -162,7 +163,9 @@ private slots:
         const ConverterRun run = runConverter(argumentsOf(arguments + inputs));
         QVERIFY2(run.status == 0, run.standardError.c_str());
         const LibraryRead read = readWithLibrary(out);
-        QVERIFY(read.error == 0 && read.checksumAgrees && read.entries == 1u);
+        QCOMPARE(read.error, 0);
+        QVERIFY(read.checksumAgrees);
+        QCOMPARE(read.entries, 1u);
         QCOMPARE(read.type, pic ? 0x07 : 0x15);
         QCOMPARE(read.name, stored.leftJustified(8, '\0'));
         QCOMPARE(read.archived, archived);

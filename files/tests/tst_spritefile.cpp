@@ -164,7 +164,8 @@ private slots:
         // The sprite save builds its buffer before it asks for the name.
         run(&MainWindow::saveSprite, std::nullopt);
         QCOMPARE(window->codeText(), std::get<1>(std::get<0>(before)));
-        QVERIFY(files().isEmpty() && platform->messages.isEmpty());
+        QCOMPARE(files(), QStringList());
+        QCOMPARE(platform->messages.size(), 0);
     }
 
     void failuresAreReportedAndChangeNothing()
