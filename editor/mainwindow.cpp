@@ -264,7 +264,7 @@ void MainWindow::openPictureOrCodeFile()
     pictureDialog_.title = tr("Open Picture or Code");
     pictureDialog_.filter = QStringLiteral(
         "Pictures and code|*.png *.bmp *.gif *.jpg *.jpeg *.ico *.pbm *.pgm *.ppm *.xbm *.xpm "
-        "*.z80 *.asm *.inc *.s *.txt|All files|*");
+        "*.z80 *.asm *.inc *.s *.txt *.8xi|All files|*");
     if (const std::optional<QString> path = platform_.openFileName(pictureDialog_)) {
         pictureDialog_.fileName = *path;
         intake_.openFile(*path, SpriteIntake::SharedDialog::Untouched);

@@ -8,6 +8,7 @@
 #include "convert/converter.h"
 #include "convert/imagemodule.h"
 #include "files/calculatorfile.h"
+#include "files/inputreader.h"
 #include "files/spritefile.h"
 
 #include <cstdlib>
@@ -78,6 +79,27 @@ void checkReaders(std::string_view text)
     }
 }
 
+// The one way in: what it reads gives sprites within the request's limits,
+// what it refuses has a reason.
+void checkInputReader(std::string_view text)
+{
+    InputRequest request;
+    request.picture.cropToDrawn = true;
+    request.readPicture = [](const std::string& data, const PictureRequest& picture,
+                             const TileSink& sink, std::string& reason) {
+        return quilloxImageCodec()->tilesOfPicture(data, picture, sink, reason);
+    };
+    int sprites = 0;
+    const InputReading reading =
+        readInput("input", std::string(text), request, [&sprites](const SpritePixels& pixels) {
+            check(pixels.width >= 1 && pixels.width <= SpriteGrid::Side);
+            check(pixels.height >= 1 && pixels.height <= SpriteGrid::Side);
+            ++sprites;
+            return true;
+        });
+    check(reading.read ? sprites == 1 : !reading.reason.empty());
+}
+
 // Exit 0 says nothing on standard error, 1 and 2 say why; usage errors write
 // no output. Nothing is written to files: -o is left out.
 void checkCommandLine(std::string_view data)
@@ -111,6 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     checkReaders(text);
+    checkInputReader(text);
     checkCommandLine(text);
     return 0;
 }
