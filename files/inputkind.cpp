@@ -50,16 +50,16 @@ InputKind kindOfInput(std::string_view name, std::string_view bytes)
         return InputKind::CalculatorFile;
     if (hasSpriteFileName(name) || hasSpriteFileForm(bytes))
         return InputKind::SpriteFile;
-    // Code is text of a sprite file's size at most; a larger input is a picture.
-    if (bytes.size() > MaxSpriteFileRead)
-        return InputKind::Picture;
-    if (isEditorCodeForm(bytes))
+    // Code is told from a sprite file's size of it, so that a larger text
+    // that starts as code is refused as code, for its size.
+    const std::string_view text = bytes.substr(0, MaxSpriteFileRead);
+    if (isEditorCodeForm(text))
         return InputKind::EditorCode;
     std::string reason;
     bool readAsCode = false;
     // Code refused at a line after its first rows is code, so that the line is named.
-    return readSpriteCodeText(bytes, reason, readAsCode) || readAsCode ? InputKind::Code
-                                                                       : InputKind::Picture;
+    return readSpriteCodeText(text, reason, readAsCode) || readAsCode ? InputKind::Code
+                                                                      : InputKind::Picture;
 }
 
 } // namespace quillox

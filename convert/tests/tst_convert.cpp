@@ -336,6 +336,8 @@ private slots:
         bad("PNG 1 x 16", picture(1, 16), "1 x 16");
         bad("binary", QByteArray("\x89\x01\x02garbage", 10), "neither");
         bad("over 64 KiB", "0101" + QByteArray(64 * 1024, '0'), "larger than 64 KiB");
+        bad("code over 64 KiB", QByteArray("\t.db\t%1\r\n").repeated(8000), "larger than 64 KiB");
+        bad("bytes over 64 KiB", QByteArray("\tdefb\t$3C\n").repeated(8000), "larger than 64 KiB");
         row("folder", "folder", "", "it is a folder");
 #ifdef Q_OS_WIN
         row("device name", "NUL", "", "not a regular file");
