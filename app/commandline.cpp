@@ -37,8 +37,9 @@ QString usageText()
         "Quillox, an editor for monochrome sprites of up to 15 x 15 pixels that shows\n"
         "each sprite as Z80 assembly code.\n"
         "\n"
-        "FILE, a sprite file (.spr) or a picture of at most 15 x 15 pixels, is opened\n"
-        "in the editor once the splash window's OK is pressed.\n"
+        "FILE, a sprite file (.spr), sprite code, a TI-83 Plus picture file (.8xi) or\n"
+        "a picture, whose drawn pixels must fit 15 x 15, is opened in the editor once\n"
+        "the splash window's OK is pressed, read as quillox-convert reads it.\n"
         "\n"
         "  -h, --help     show this help and exit\n"
         "      --version  show the version and exit\n");
