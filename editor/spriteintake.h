@@ -41,8 +41,8 @@ public:
     static QList<QString> droppedFiles(const QMimeData& data);
 
 private:
-    // Reads bytes that are not a sprite file the described load takes;
-    // a sprite found is taken.
+    // Reads any input through readInput: a sprite file goes to the sprite
+    // file load, any other sprite found is taken as one undo step.
     InputReading readSprite(const std::string& name, const std::string& bytes,
                             SharedDialog sharedDialog, const QString& path);
 
