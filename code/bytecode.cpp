@@ -58,27 +58,33 @@ std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle&
     std::vector<BytePlane> planes;
     for (const Plane& plane :
          style.shades > 2 ? std::vector<Plane>{dark, light} : std::vector<Plane>{ink}) {
-        BytePlane out{plane.suffix, {}};
+        BytePlane out{plane.suffix, {}, {}};
         if (style.header && style.headerKind == HeaderKind::WidthAndHeight)
             out.lines.push_back({static_cast<unsigned char>(pixels.width),
                                  static_cast<unsigned char>(pixels.height)});
         else if (style.header)
             out.lines.push_back({static_cast<unsigned char>(pixels.height),
                                  static_cast<unsigned char>(bytesPerRow)});
+        const auto pushMask = [&](int y) {
+            out.lines.push_back(maskRow(y));
+            out.maskLines.resize(out.lines.size());
+            out.maskLines.back() = true;
+        };
         const auto spriteRow = [&](int y) {
             return rowBytes(y, false, [&](std::size_t at) {
                 return !pixels.transparent[at] && plane.has(pixels.levels[at]);
             });
         };
         for (int y = 0; y < pixels.height && style.maskOrder == MaskOrder::Before; ++y)
-            out.lines.push_back(maskRow(y));
+            pushMask(y);
         for (int y = 0; y < pixels.height; ++y) {
             if (style.maskOrder == MaskOrder::Interleaved)
-                out.lines.push_back(maskRow(y));
+                pushMask(y);
             out.lines.push_back(spriteRow(y));
         }
         for (int y = 0; y < pixels.height && style.maskOrder == MaskOrder::After; ++y)
-            out.lines.push_back(maskRow(y));
+            pushMask(y);
+        out.maskLines.resize(out.lines.size());
         planes.push_back(std::move(out));
     }
     return planes;
@@ -130,6 +136,8 @@ void appendByteCode(std::string& out, const SpritePixels& pixels, const ByteStyl
                 else
                     appendByte(out, plane.lines[line][index], style.radix);
             }
+            if (plane.maskLines[line])
+                out += " ; mask";
             out += "\r\n";
         }
     }
@@ -147,6 +155,25 @@ std::string spriteByteCode(const SpriteGrid& grid, const ByteStyle& style)
 {
     std::string code;
     appendByteCode(code, pixelsOfSprite(grid), style, "");
+    return code;
+}
+
+ByteStyle styleForPixels(const SpritePixels& pixels, ByteStyle style)
+{
+    style.shades = hasGrey(pixels) ? 4 : 2;
+    if (!hasTransparency(pixels))
+        style.maskOrder = MaskOrder::None;
+    else if (style.maskOrder == MaskOrder::None)
+        style.maskOrder = MaskOrder::Before;
+    return style;
+}
+
+std::string inkedByteCode(const SpritePixels& pixels, const ByteStyle& style,
+                          const std::string& label)
+{
+    const ByteStyle whole = styleForPixels(pixels, style);
+    std::string code;
+    appendByteCode(code, pixels, whole, whole.shades > 2 && label.empty() ? "sprite" : label);
     return code;
 }
 

@@ -40,6 +40,7 @@ struct ByteStyle {
 struct BytePlane {
     const char* labelSuffix; // "", "_dark" or "_light"
     std::vector<std::vector<unsigned char>> lines;
+    std::vector<bool> maskLines; // which lines are mask rows
 };
 std::vector<BytePlane> bytePlanesOf(const SpritePixels& pixels, const ByteStyle& style);
 
@@ -55,7 +56,8 @@ std::vector<unsigned char> spriteBytes(const SpritePixels& pixels, const ByteSty
 // bytes per row), then the rows of the sprite and its mask. Rows are padded on
 // the right to whole bytes, the leftmost pixel in bit 7; transparent pixels
 // and padding are clear in the sprite and in an OR mask, set in an AND mask.
-// Every line ends with CR LF.
+// Each mask row ends with " ; mask", which tells it from the sprite's rows
+// in any order. Every line ends with CR LF.
 void appendByteCode(std::string& out, const SpritePixels& pixels, const ByteStyle& style,
                     const std::string& label);
 
@@ -68,5 +70,16 @@ void appendSizeConstants(std::string& out, const std::string& name, int width, i
 // writes a sprite without a label: every line ends with CR LF, so that a
 // line pasted after them starts on its own.
 std::string spriteByteCode(const SpriteGrid& grid, const ByteStyle& style = {});
+
+// The style that writes these pixels whole: two grey planes when a pixel is
+// grey, the mask (in the order and polarity of `style`, Before when it has
+// none) when one is transparent; else `style` as it is.
+ByteStyle styleForPixels(const SpritePixels& pixels, ByteStyle style);
+
+// The editor's byte copies and saves: the active block's pixels in the style
+// for them, grey planes under "LABEL_dark:" and "LABEL_light:" (`label`, or
+// "sprite" when it is empty), plain rows under `label` as given.
+std::string inkedByteCode(const SpritePixels& pixels, const ByteStyle& style,
+                          const std::string& label);
 
 } // namespace quillox

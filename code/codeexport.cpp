@@ -64,6 +64,12 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
 void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
                         const ByteStyle& style)
 {
+    saveAssemblerBytes(platform, dialog, pixelsOfSprite(grid), style);
+}
+
+void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpritePixels& pixels,
+                        const ByteStyle& style)
+{
     if (dialog.title.isEmpty())
         dialog = {QStringLiteral("Save Assembler Bytes"), QStringLiteral("Z80-filez|*.z80"),
                   QStringLiteral("z80"), QStringLiteral("sprite.z80")};
@@ -72,7 +78,7 @@ void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const Spr
         return;
     dialog.fileName = *path;
     std::string bytes;
-    appendByteCode(bytes, pixelsOfSprite(grid), style, labelForFile(path->toStdString()));
+    appendByteCode(bytes, pixels, styleForPixels(pixels, style), labelForFile(path->toStdString()));
     FileError failure;
     if (!writeWholeFile(*path, QByteArray::fromStdString(bytes), failure))
         reportSaveFailure(platform, *path, failure.reason, failure.code);

@@ -30,6 +30,10 @@ void SaveCode(Platform& platform, FileDialogRequest& box, const QString& codeTex
 // its choice for the next save); a failure is reported as the code save's is.
 void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpriteGrid& grid,
                         const ByteStyle& style);
+// The same for a sprite with inks: grey planes and the mask as inkedByteCode
+// writes them, under the file's label.
+void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpritePixels& pixels,
+                        const ByteStyle& style);
 
 // Writes the .z80 file atomically. On failure returns false with the reason
 // and the error number.

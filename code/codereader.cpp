@@ -14,8 +14,9 @@ namespace
 {
 
 constexpr std::size_t MaxRows = SpriteGrid::Side;
-// A header line and at most 15 rows: more data lines are counted, not kept.
-constexpr std::size_t MaxKeptLines = MaxRows + 2;
+// A header line, at most 15 rows and as many mask rows: more data lines are
+// counted, not kept.
+constexpr std::size_t MaxKeptLines = 2 * MaxRows + 2;
 // Lines of one or two values hold at most this many; three or more values on
 // a line make one row each, so more than 15 bytes are refused unread.
 constexpr std::size_t MaxKeptValues = 2 * MaxKeptLines;
@@ -30,11 +31,22 @@ struct DataLine {
     int number = 0;
     std::size_t count = 0;
     std::vector<Value> values; // all of them, while the text can still be a sprite
+    bool mask = false;         // marked as a mask row
 };
 
 using PixelRows = std::vector<std::vector<bool>>;
 
-SpriteGrid gridOf(const PixelRows& pixels);
+// One plane's rows as read, before its width is settled: a sprite's rows,
+// or a grey sprite's dark or light plane, with its marked mask rows.
+struct PlaneRows {
+    PixelRows rows; // as wide as read: whole bytes, or a binary value's digits
+    PixelRows mask; // as many as the rows, or none
+    int width = 0;  // the width a plain sprite of these rows has
+    int drawn = 0;  // the narrowest width that holds every set pixel
+    bool fixedWidth = false; // the width is the author's (a header, wide rows)
+};
+
+std::optional<SpritePixels> pixelsOf(const std::vector<PlaneRows>& planes, std::string& reason);
 
 std::string tooManyBytes(std::size_t bytes)
 {
@@ -97,6 +109,12 @@ std::string quoted(std::string_view text)
 std::string_view content(std::string_view line)
 {
     return trimmed(line.substr(0, line.find(';')));
+}
+
+// A comment that says "mask" marks a mask row: " ; mask", "/* mask */".
+bool isMaskMark(std::string_view comment)
+{
+    return lower(trimmed(comment)) == "mask";
 }
 
 bool isHexDigits(std::string_view text)
@@ -185,15 +203,20 @@ public:
     explicit CodeReading(std::string& reason) : reason_(reason) {}
 
     bool readLine(std::string_view line, int number);
+    // A line of values, read by another form (a C array's line).
+    bool readValues(std::string_view list, int number, bool mask);
     bool hasRows() const { return dataLines_ > 0; }
-    std::optional<SpriteGrid> sprite();
+    std::optional<PlaneRows> rows();
+    // The label that stood before the first row, or "".
+    const std::string& firstLabel() const { return firstLabel_; }
 
 private:
-    bool readValues(std::string_view list, int number);
     bool hasHeader();
     bool bytesAsRows(std::size_t first, PixelRows& pixels);
-    bool linesAsRows(std::size_t first, PixelRows& pixels);
+    bool linesAsRows(std::size_t first, PlaneRows& plane);
+    bool maskedRows(std::size_t first, PlaneRows& plane);
     bool isByte(const Value& value, int number);
+    std::vector<bool> bitsOf(const DataLine& line);
 
     std::string& reason_;
     std::vector<DataLine> lines_; // the first MaxKeptLines data lines
@@ -202,10 +225,15 @@ private:
     bool lineOfThreeOrMore_ = false;
     // The width a header gives in pixels, or 0.
     int headerWidth_ = 0;
+    std::size_t maskLines_ = 0;
+    std::string firstLabel_;
 };
 
 bool CodeReading::readLine(std::string_view line, int number)
 {
+    const std::size_t semicolon = line.find(';');
+    const bool mask =
+        semicolon != std::string_view::npos && isMaskMark(line.substr(semicolon + 1));
     line = content(line);
     if (line.empty())
         return true;
@@ -221,8 +249,10 @@ bool CodeReading::readLine(std::string_view line, int number)
         statement = trimmed(line.substr(label.size()));
     }
     if (statement.empty()) {
-        if (dataLines_ == 0)
+        if (dataLines_ == 0) {
+            firstLabel_ = std::string(label.substr(0, label.find(':')));
             return true;
+        }
         reason_ = lineText(number) +
                   (label.back() == ':'
                        ? " starts a second sprite: " + quoted(label)
@@ -237,15 +267,16 @@ bool CodeReading::readLine(std::string_view line, int number)
                   " holds no .db, db, defb or .byte";
         return false;
     }
-    return readValues(statement.substr(directive.size()), number);
+    return readValues(statement.substr(directive.size()), number, mask);
 }
 
-bool CodeReading::readValues(std::string_view list, int number)
+bool CodeReading::readValues(std::string_view list, int number, bool mask)
 {
     const bool kept = lines_.size() < MaxKeptLines;
     if (kept)
-        lines_.push_back(DataLine{number, 0, {}});
+        lines_.push_back(DataLine{number, 0, {}, mask});
     ++dataLines_;
+    maskLines_ += mask ? 1 : 0;
     std::size_t count = 0;
     while (true) {
         const std::size_t comma = list.find(',');
@@ -277,7 +308,7 @@ bool CodeReading::hasHeader()
         return false;
     const std::uint64_t first = lines_.front().values[0].number;
     const std::uint64_t second = lines_.front().values[1].number;
-    const std::uint64_t rows = dataLines_ - 1;
+    const std::uint64_t rows = dataLines_ - 1 - maskLines_;
     const auto rowsHold = [this](std::uint64_t bytes) {
         return std::all_of(lines_.begin() + 1, lines_.end(),
                            [bytes](const DataLine& line) { return line.count == bytes; });
@@ -318,9 +349,19 @@ bool CodeReading::bytesAsRows(std::size_t first, PixelRows& pixels)
     return true;
 }
 
-// Every line one row: the editor's binary numbers, or bytes.
-bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
+std::vector<bool> CodeReading::bitsOf(const DataLine& line)
 {
+    std::vector<bool> row;
+    for (const Value& value : line.values)
+        for (int bit = 7; bit >= 0; --bit)
+            row.push_back((value.number >> bit) & 1u);
+    return row;
+}
+
+// Every line one row: the editor's binary numbers, or bytes.
+bool CodeReading::linesAsRows(std::size_t first, PlaneRows& plane)
+{
+    PixelRows& pixels = plane.rows;
     if (dataLines_ - first > MaxRows) {
         reason_ = lineText(lines_[first + MaxRows].number) + " makes more than 15 rows";
         return false;
@@ -352,17 +393,16 @@ bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
             for (int bit = digits - 1; bit >= 0; --bit)
                 row.push_back((lines_[index].values.front().number >> bit) & 1u);
         }
+        plane.width = plane.drawn = digits;
+        plane.fixedWidth = true;
         return true;
     }
     int drawn = 0; // the narrowest width that holds every set pixel
     for (std::size_t index = first; index < lines_.size(); ++index) {
-        std::vector<bool>& row = pixels.emplace_back();
-        for (const Value& value : lines_[index].values) {
+        for (const Value& value : lines_[index].values)
             if (!isByte(value, lines_[index].number))
                 return false;
-            for (int bit = 7; bit >= 0; --bit)
-                row.push_back((value.number >> bit) & 1u);
-        }
+        const std::vector<bool>& row = pixels.emplace_back(bitsOf(lines_[index]));
         const auto lastSet = std::find(row.rbegin(), row.rend(), true);
         const int rowWidth = static_cast<int>(row.rend() - lastSet);
         if (rowWidth > SpriteGrid::Side) {
@@ -376,54 +416,227 @@ bool CodeReading::linesAsRows(std::size_t first, PixelRows& pixels)
     // never fewer than the 8 pixels of a byte.
     const bool headerHolds =
         headerWidth_ > 0 && headerWidth_ >= drawn && headerWidth_ <= SpriteGrid::Side;
-    const int width = headerHolds ? headerWidth_ : std::max(8, drawn);
-    for (auto& row : pixels)
-        row.resize(static_cast<std::size_t>(width));
+    plane.width = headerHolds ? headerWidth_ : std::max(8, drawn);
+    plane.drawn = drawn;
+    plane.fixedWidth = headerHolds;
     return true;
 }
 
-std::optional<SpriteGrid> CodeReading::sprite()
+// Rows with marked mask rows among them, in any order: the unmarked lines
+// are the sprite's rows, the marked ones its mask, each of whole bytes.
+bool CodeReading::maskedRows(std::size_t first, PlaneRows& plane)
+{
+    const std::size_t rows = dataLines_ - first - maskLines_;
+    if (lineOfThreeOrMore_) {
+        reason_ = "its mask rows hold three or more values; a mask row is one row of the sprite";
+        return false;
+    }
+    if (rows != maskLines_) {
+        reason_ = "it has " + countOf(rows, "row") + " and " + countOf(maskLines_, "mask row") +
+                  "; a mask has one row for each row";
+        return false;
+    }
+    if (rows > MaxRows) {
+        reason_ = "it has " + std::to_string(rows) + " rows; at most 15";
+        return false;
+    }
+    const DataLine& top = lines_[first];
+    for (std::size_t index = first; index < lines_.size(); ++index) {
+        const DataLine& line = lines_[index];
+        if (line.count != top.count) {
+            reason_ = "its rows have different lengths: " + lineText(line.number) + " holds " +
+                      countOf(line.count, "value") + ", " + lineText(top.number) + " " +
+                      std::to_string(top.count);
+            return false;
+        }
+        for (const Value& value : line.values)
+            if (!isByte(value, line.number))
+                return false;
+        (line.mask ? plane.mask : plane.rows).push_back(bitsOf(line));
+    }
+    if (headerWidth_ > 0 && headerWidth_ <= SpriteGrid::Side) {
+        plane.width = headerWidth_;
+        plane.fixedWidth = true;
+    }
+    return true;
+}
+
+std::optional<PlaneRows> CodeReading::rows()
 {
     if (dataLines_ == 0) {
         reason_ = "it has no .db rows, Axe data or lines of hex digits";
         return std::nullopt;
     }
     const std::size_t first = hasHeader() ? 1 : 0;
-    PixelRows pixels;
-    if (!(lineOfThreeOrMore_ ? bytesAsRows(first, pixels) : linesAsRows(first, pixels)))
+    PlaneRows plane;
+    if (maskLines_ > 0) {
+        if (!maskedRows(first, plane))
+            return std::nullopt;
+    } else if (lineOfThreeOrMore_) {
+        if (!bytesAsRows(first, plane.rows))
+            return std::nullopt;
+        plane.width = plane.drawn = 8;
+        plane.fixedWidth = true;
+    } else if (!linesAsRows(first, plane)) {
         return std::nullopt;
-    return gridOf(pixels);
+    }
+    return plane;
 }
 
-// The rows in the bottom-right block of an otherwise white grid.
-SpriteGrid gridOf(const PixelRows& pixels)
+// A sprite's reading: its rows, or the dark and the light plane of a grey
+// sprite ("NAME_dark:" and "NAME_light:" before them), each with its mask.
+class PlanesReading
 {
-    SpriteGrid grid;
-    const int height = static_cast<int>(pixels.size());
-    const int width = static_cast<int>(pixels.front().size());
-    grid.setRowPosition(SpriteGrid::Side + 1 - height);
-    grid.setColumnPosition(SpriteGrid::Side + 1 - width);
-    grid.updateShownFlags();
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            if (pixels[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)])
-                grid.setColour(grid.rowPosition() + row, grid.columnPosition() + column, Black);
-    return grid;
+public:
+    explicit PlanesReading(std::string& reason) : reason_(reason) { planes_.emplace_back(reason); }
+
+    // A label or array name before rows: a light plane after its dark one
+    // starts the second plane; true when it did.
+    bool startsPlane(std::string_view name)
+    {
+        const std::string base = planes_.front().firstLabel();
+        constexpr std::string_view dark = "_dark";
+        if (planes_.size() != 1 || !planes_.front().hasRows() || base.size() <= dark.size() ||
+            base.compare(base.size() - dark.size(), dark.size(), dark) != 0 ||
+            name != base.substr(0, base.size() - dark.size()) + "_light")
+            return false;
+        planes_.emplace_back(reason_);
+        return true;
+    }
+    CodeReading& current() { return planes_.back(); }
+    bool hasRows() const { return planes_.front().hasRows(); }
+    std::optional<SpritePixels> sprite()
+    {
+        std::vector<PlaneRows> rows;
+        for (CodeReading& plane : planes_) {
+            std::optional<PlaneRows> read = plane.rows();
+            if (!read)
+                return std::nullopt;
+            rows.push_back(std::move(*read));
+        }
+        return pixelsOf(rows, reason_);
+    }
+
+private:
+    std::string& reason_;
+    std::vector<CodeReading> planes_;
+};
+
+// A label alone on its line ("hero_light:", "hero_light"), or "".
+std::string_view labelAlone(std::string_view line)
+{
+    line = content(line);
+    if (line.empty() || line.find_first_of(" \t") != std::string_view::npos || isDirective(line))
+        return {};
+    return line.substr(0, line.find(':'));
 }
 
-std::optional<SpriteGrid> spriteOfBytes(const ByteRows& bytes, std::string& reason)
+// Whether each mask bit, read with this polarity, leaves every set pixel of
+// the planes opaque; and the narrowest width that holds every pixel the
+// padding would not give (padding is clear in the sprite, set in an AND
+// mask, clear in an OR mask).
+struct MaskFit {
+    bool fits = true;
+    int width = 1;
+};
+
+MaskFit maskFit(const std::vector<PlaneRows>& planes, const PixelRows& mask, bool andMask)
+{
+    MaskFit fit;
+    for (std::size_t y = 0; y < mask.size(); ++y)
+        for (std::size_t x = 0; x < mask[y].size(); ++x) {
+            bool set = false;
+            for (const PlaneRows& plane : planes)
+                set = set || (x < plane.rows[y].size() && plane.rows[y][x]);
+            const bool transparent = mask[y][x] == andMask;
+            fit.fits = fit.fits && !(set && transparent);
+            if (set || !transparent)
+                fit.width = std::max(fit.width, static_cast<int>(x) + 1);
+        }
+    return fit;
+}
+
+// The pixels of one sprite from its planes: one plane is black on white,
+// two are the dark and the light plane (level 2 x dark + light). A marked
+// mask tells transparent pixels in the polarity its bits fit (an AND mask
+// when both do and give the same width).
+std::optional<SpritePixels> pixelsOf(const std::vector<PlaneRows>& planes, std::string& reason)
+{
+    const std::size_t height = planes.front().rows.size();
+    for (const PlaneRows& plane : planes)
+        if (plane.rows.size() != height || plane.mask.size() != planes.front().mask.size()) {
+            reason = "its dark plane has " + countOf(height, "row") + ", its light plane " +
+                     std::to_string(plane.rows.size());
+            return std::nullopt;
+        }
+    const PixelRows& mask = planes.front().mask;
+    bool andMask = true;
+    int width = planes.front().width;
+    if (!mask.empty()) {
+        const MaskFit andFit = maskFit(planes, mask, true);
+        const MaskFit orFit = maskFit(planes, mask, false);
+        andMask = andFit.fits && (!orFit.fits || andFit.width <= orFit.width);
+        width = (andMask ? andFit : orFit).width;
+    } else if (planes.size() > 1) {
+        width = 1;
+        for (const PlaneRows& plane : planes)
+            width = std::max(width, plane.drawn);
+    }
+    if (planes.front().fixedWidth)
+        width = planes.front().width;
+    if (width > SpriteGrid::Side) {
+        reason = "its rows are " + std::to_string(width) + " pixels wide, more than 15";
+        return std::nullopt;
+    }
+    SpritePixels pixels(width, static_cast<int>(height));
+    const auto bit = [](const PixelRows& rows, std::size_t y, int x) {
+        return static_cast<std::size_t>(x) < rows[y].size() && rows[y][std::size_t(x)];
+    };
+    for (std::size_t y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = pixels.at(x, static_cast<int>(y));
+            pixels.levels[at] =
+                planes.size() == 1
+                    ? (bit(planes[0].rows, y, x) ? 3 : 0)
+                    : static_cast<unsigned char>(2 * bit(planes[0].rows, y, x) +
+                                                 bit(planes[1].rows, y, x));
+            pixels.transparent[at] = !mask.empty() && bit(mask, y, x) == andMask &&
+                                     pixels.levels[at] == 0;
+        }
+    return pixels;
+}
+
+std::optional<SpritePixels> spriteOfBytes(const ByteRows& bytes, std::string& reason)
 {
     if (bytes.count > MaxRows) {
         reason = tooManyBytes(bytes.count);
         return std::nullopt;
     }
-    PixelRows pixels;
+    PlaneRows plane;
     for (const std::uint8_t byte : bytes.kept) {
-        std::vector<bool>& row = pixels.emplace_back();
+        std::vector<bool>& row = plane.rows.emplace_back();
         for (int bit = 7; bit >= 0; --bit)
             row.push_back((byte >> bit) & 1u);
     }
-    return gridOf(pixels);
+    plane.width = plane.drawn = 8;
+    plane.fixedWidth = true;
+    return pixelsOf({plane}, reason);
+}
+
+// Axe's Pt-Mask( data: 8 rows of layer 1, then 8 of layer 2; each pixel's
+// bits (layer 1, layer 2) are 00 transparent, 01 white, 10 grey, 11 black.
+SpritePixels ptMaskPixels(const std::vector<std::uint8_t>& bytes)
+{
+    SpritePixels pixels(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const bool first = (bytes[std::size_t(y)] >> (7 - x)) & 1u;
+            const bool second = (bytes[std::size_t(y + 8)] >> (7 - x)) & 1u;
+            const std::size_t at = pixels.at(x, y);
+            pixels.levels[at] = first ? (second ? 3 : 2) : 0;
+            pixels.transparent[at] = !first && !second;
+        }
+    return pixels;
 }
 
 // Axe Parser's data: "[3C42...]", perhaps stored to a name ("→Pic1", "->Pic1").
@@ -437,21 +650,60 @@ public:
     // digits in brackets.
     bool started() const { return started_; }
     bool failed() const { return !problem_.empty(); }
-    std::optional<SpriteGrid> sprite(std::string& reason) const;
+    std::optional<SpritePixels> sprite(std::string& reason) const;
 
 private:
     void refuse(int number, const std::string& why) { problem_ = lineText(number) + why; }
+    void readPtMask(std::string_view digits, int number);
 
     bool started_ = false;
     std::string problem_;
     int storeLine_ = 0;
     ByteRows bytes_;
+    // The line of a ".PT-MASK" comment whose data is still to come.
+    int ptMaskLine_ = 0;
+    std::vector<std::uint8_t> ptMask_;
 };
+
+constexpr std::string_view PtMaskComment = ".pt-mask";
+constexpr std::size_t PtMaskDigits = 32;
+
+void AxeReading::readPtMask(std::string_view digits, int number)
+{
+    if (digits.size() != PtMaskDigits || !isHexDigits(digits)) {
+        refuse(number, ": " + quoted(digits) + " after the .PT-MASK comment on " +
+                           lineText(ptMaskLine_) + " is not 32 hex digits");
+        return;
+    }
+    if (started_) {
+        refuse(number, " starts a second sprite: the .PT-MASK data on " + lineText(ptMaskLine_) +
+                           " follows other data");
+        return;
+    }
+    started_ = true;
+    for (std::size_t at = 0; at < digits.size(); at += 2)
+        ptMask_.push_back(
+            static_cast<std::uint8_t>(hexDigit(digits[at]) * 16 + hexDigit(digits[at + 1])));
+}
 
 void AxeReading::readLine(std::string_view line, int number)
 {
-    if (failed() || (line.front() == '.' && !isDirective(firstWord(line))))
+    if (failed())
         return;
+    if (line.front() == '.' && !isDirective(firstWord(line))) {
+        if (lower(line) == PtMaskComment)
+            ptMaskLine_ = number;
+        return;
+    }
+    if (ptMaskLine_ != 0 && ptMask_.empty()) {
+        const bool bracketed = line.front() == '[';
+        const std::size_t close = line.find(']');
+        readPtMask(bracketed ? line.substr(1, close == std::string_view::npos ? 0 : close - 1)
+                             : line,
+                   number);
+        storeLine_ = number;
+        return;
+    }
     if (line.front() != '[') {
         refuse(number, " is not Axe data: " + quoted(line));
         return;
@@ -490,12 +742,14 @@ void AxeReading::readLine(std::string_view line, int number)
         storeLine_ = number;
 }
 
-std::optional<SpriteGrid> AxeReading::sprite(std::string& reason) const
+std::optional<SpritePixels> AxeReading::sprite(std::string& reason) const
 {
     if (failed()) {
         reason = problem_;
         return std::nullopt;
     }
+    if (!ptMask_.empty())
+        return ptMaskPixels(ptMask_);
     return spriteOfBytes(bytes_, reason);
 }
 
@@ -508,7 +762,7 @@ public:
     // The text's first line that holds something is a run of hex digits.
     bool started() const { return started_; }
     bool failed() const { return !problem_.empty(); }
-    std::optional<SpriteGrid> sprite(std::string& reason) const;
+    std::optional<SpritePixels> sprite(std::string& reason) const;
 
 private:
     bool started_ = false;
@@ -535,7 +789,7 @@ void HexLinesReading::readLine(std::string_view line, int number)
     bytes_.addHex(line);
 }
 
-std::optional<SpriteGrid> HexLinesReading::sprite(std::string& reason) const
+std::optional<SpritePixels> HexLinesReading::sprite(std::string& reason) const
 {
     if (failed()) {
         reason = problem_;
@@ -548,42 +802,165 @@ std::optional<SpriteGrid> HexLinesReading::sprite(std::string& reason) const
     return spriteOfBytes(bytes_, reason);
 }
 
+// C arrays of bytes as "Copy as C Array" and the converter write them:
+// "const unsigned char NAME[] = {", a line of values a row, "};"; a grey
+// sprite's NAME_dark and NAME_light arrays are its planes. Lines of "#" (the
+// sizes the converter defines, include guards) and comments are skipped.
+class CArrayReading
+{
+public:
+    explicit CArrayReading(std::string& reason) : reason_(reason), planes_(reason) {}
+
+    void readLine(std::string_view line, int number);
+    bool started() const { return started_; }
+    std::optional<SpritePixels> sprite(std::string& reason);
+
+private:
+    void refuse(int number, const std::string& why)
+    {
+        if (!failed_)
+            reason_ = lineText(number) + why;
+        failed_ = true;
+    }
+    // The line without its comments; whether one of them marks a mask row.
+    std::string uncommented(std::string_view line, bool& mask);
+
+    std::string& reason_;
+    PlanesReading planes_;
+    bool started_ = false;
+    bool failed_ = false;
+    bool inArray_ = false;
+    bool inComment_ = false;
+    int arrays_ = 0;
+};
+
+std::string CArrayReading::uncommented(std::string_view line, bool& mask)
+{
+    std::string code;
+    while (!line.empty()) {
+        if (inComment_) {
+            const std::size_t end = line.find("*/");
+            mask = mask || isMaskMark(line.substr(0, end));
+            inComment_ = end == std::string_view::npos;
+            line = inComment_ ? std::string_view() : line.substr(end + 2);
+            continue;
+        }
+        const std::size_t open = line.find('/');
+        if (open == std::string_view::npos || open + 1 == line.size()) {
+            code += line;
+            break;
+        }
+        code += line.substr(0, open);
+        if (line[open + 1] == '/') {
+            mask = mask || isMaskMark(line.substr(open + 2));
+            break;
+        }
+        if (line[open + 1] == '*') {
+            inComment_ = true;
+            line.remove_prefix(open + 2);
+        } else {
+            code += '/';
+            line.remove_prefix(open + 1);
+        }
+    }
+    return code;
+}
+
+void CArrayReading::readLine(std::string_view line, int number)
+{
+    if (failed_)
+        return;
+    bool mask = false;
+    const std::string code = uncommented(line, mask);
+    std::string_view held = trimmed(code);
+    if (held.empty() || (!inArray_ && held.front() == '#'))
+        return;
+    if (!inArray_) {
+        const std::size_t bracket = held.find('[');
+        const std::size_t equals = held.find('=');
+        const std::size_t brace = held.find('{');
+        if (bracket == std::string_view::npos || equals == std::string_view::npos ||
+            brace == std::string_view::npos || !(bracket < equals && equals < brace)) {
+            refuse(number, " is not a C array of bytes: " + quoted(held));
+            return;
+        }
+        const std::string_view before = trimmed(held.substr(0, bracket));
+        const std::size_t nameStart = before.find_last_of(" \t*") + 1;
+        const std::string_view name = before.substr(nameStart == std::string_view::npos ? 0 : nameStart);
+        if (arrays_ > 0 && !planes_.startsPlane(name)) {
+            refuse(number, " starts a second sprite: " + quoted(name));
+            return;
+        }
+        if (arrays_ == 0)
+            planes_.current().readLine(std::string(name) + ":", number);
+        ++arrays_;
+        started_ = true;
+        inArray_ = true;
+        held = trimmed(held.substr(brace + 1));
+    }
+    const std::size_t close = held.find('}');
+    std::string_view values = trimmed(held.substr(0, close));
+    if (close != std::string_view::npos)
+        inArray_ = false;
+    if (!values.empty() && values.back() == ',')
+        values = trimmed(values.substr(0, values.size() - 1));
+    if (!values.empty() && !planes_.current().readValues(values, number, mask))
+        failed_ = true;
+}
+
+std::optional<SpritePixels> CArrayReading::sprite(std::string& reason)
+{
+    std::optional<SpritePixels> pixels;
+    if (!failed_)
+        pixels = planes_.sprite();
+    if (!pixels)
+        reason = reason_;
+    return pixels;
+}
+
 } // namespace
 
-std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
-                                             bool& readAsCode)
+std::optional<SpritePixels> readSpriteCodePixels(std::string_view text, std::string& reason,
+                                                 bool& readAsCode)
 {
     // Only the editor's own lines hold one digit a pixel.
     if (isEditorCodeForm(text)) {
         readAsCode = true;
-        return parseSpriteCode(text, reason);
+        const std::optional<SpriteGrid> grid = parseSpriteCode(text, reason);
+        return grid ? std::optional<SpritePixels>(pixelsOfSprite(*grid)) : std::nullopt;
     }
-    // The three forms are read side by side; .db code that reads wins, as it
-    // did before the others were known.
+    // The forms are read side by side; .db code that reads wins, as it did
+    // before the others were known.
     std::string directivesReason;
-    CodeReading directives(directivesReason);
+    PlanesReading directives(directivesReason);
     bool directivesFailed = false;
+    std::string cReason;
+    CArrayReading cArrays(cReason);
     AxeReading axe;
     HexLinesReading hexLines;
     // CR LF, LF and CR alone each end a line.
     for (int number = 1;; ++number) {
         const std::size_t end = text.find_first_of("\r\n");
         const std::string_view line = text.substr(0, end);
-        directivesFailed = directivesFailed || !directives.readLine(line, number);
+        if (!directivesFailed && !directives.startsPlane(labelAlone(line)))
+            directivesFailed = !directives.current().readLine(line, number);
+        cArrays.readLine(line, number);
         if (const std::string_view held = content(line); !held.empty()) {
             axe.readLine(held, number);
             hexLines.readLine(held, number);
         }
         if (end == std::string_view::npos ||
-            (directivesFailed && axe.failed() && hexLines.failed()))
+            (directivesFailed && axe.failed() && hexLines.failed() && !cArrays.started()))
             break;
         text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
     }
-    readAsCode = directives.hasRows() || axe.started() || hexLines.started();
+    readAsCode = directives.hasRows() || cArrays.started() || axe.started() || hexLines.started();
     if (!directivesFailed)
-        if (std::optional<SpriteGrid> sprite = directives.sprite())
+        if (std::optional<SpritePixels> sprite = directives.sprite())
             return sprite;
     if (!directives.hasRows()) {
+        if (cArrays.started())
+            return cArrays.sprite(reason);
         if (axe.started())
             return axe.sprite(reason);
         if (hexLines.started())
@@ -591,6 +968,13 @@ std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string&
     }
     reason = directivesReason;
     return std::nullopt;
+}
+
+std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
+                                             bool& readAsCode)
+{
+    const std::optional<SpritePixels> pixels = readSpriteCodePixels(text, reason, readAsCode);
+    return pixels ? std::optional<SpriteGrid>(spriteOfPixels(*pixels)) : std::nullopt;
 }
 
 std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/spritegrid.h"
+#include "editor/spritepixels.h"
 
 #include <optional>
 #include <string>
@@ -52,5 +53,23 @@ std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string&
 // worth showing rather than trying the text as a picture.
 std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason,
                                              bool& readAsCode);
+
+// The same with grey levels and transparency, as the byte writers give them
+// (bytecode.h, toolchaindata.h):
+//
+// - A grey sprite's two planes: rows under "NAME_dark:" then rows under
+//   "NAME_light:" (or C arrays of those names); a pixel's level is 2 x dark
+//   + light. Planes without a mask are as wide as their widest set pixel.
+// - Mask rows marked " ; mask" (" /* mask */" in C), before, after or
+//   between the rows: a pixel whose mask bit is set in an AND mask, or clear
+//   in an OR mask, and which no plane sets, is transparent. The polarity is
+//   the one the set pixels fit (both fitting: the one that gives the
+//   narrower sprite, AND on a tie); the sprite is as wide as its last pixel
+//   that is not padding.
+// - C arrays of bytes, a line a row.
+// - Axe's ".PT-MASK" comment then 32 hex digits: Pt-Mask( data, 8 x 8, its
+//   grey read as dark grey.
+std::optional<SpritePixels> readSpriteCodePixels(std::string_view text, std::string& reason,
+                                                 bool& readAsCode);
 
 } // namespace quillox

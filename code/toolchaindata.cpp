@@ -57,7 +57,9 @@ void appendCArrays(std::string& out, const SpritePixels& pixels, const ByteStyle
                 out += "0x";
                 appendHex(out, plane.lines[line][index]);
             }
-            out += line + 1 < plane.lines.size() ? ",\r\n" : "\r\n";
+            if (line + 1 < plane.lines.size())
+                out += ',';
+            out += plane.maskLines[line] ? " /* mask */\r\n" : "\r\n";
         }
         out += "};\r\n";
     }
@@ -69,17 +71,59 @@ void appendCSizeDefines(std::string& out, const std::string& name, int width, in
     out += "#define " + name + "_WIDTH " + std::to_string((width + 7) / 8) + "\r\n";
 }
 
+void appendPtMaskData(std::string& out, const SpritePixels& pixels, std::string_view name)
+{
+    std::string digits;
+    for (const bool secondLayer : {false, true})
+        for (int y = 0; y < PtMaskSide; ++y) {
+            unsigned char byte = 0;
+            for (int x = 0; x < PtMaskSide; ++x) {
+                const std::size_t at = pixels.at(x, y);
+                const int level = pixels.levels[at];
+                const bool bit = !pixels.transparent[at] &&
+                                 (secondLayer ? level == 0 || level == 3 : level != 0);
+                byte = static_cast<unsigned char>(byte | (bit ? 0x80 >> x : 0));
+            }
+            appendHex(digits, byte);
+        }
+    out += ".PT-MASK\r\n[" + digits + "]";
+    if (!name.empty()) {
+        out += "\xE2\x86\x92";
+        out += name;
+    }
+    out += "\r\n";
+}
+
+bool isPtMaskSize(const SpritePixels& pixels)
+{
+    return pixels.width == PtMaskSide && pixels.height == PtMaskSide;
+}
+
 std::string axeDataOf(const SpriteGrid& grid)
 {
+    return axeDataOf(pixelsOfSprite(grid), {});
+}
+
+std::string axeDataOf(const SpritePixels& pixels, const ByteStyle& style)
+{
     std::string data;
-    appendAxeData(data, pixelsOfSprite(grid), {}, "");
+    const ByteStyle whole = styleForPixels(pixels, style);
+    if (isPtMaskSize(pixels) && (whole.shades > 2 || whole.maskOrder != MaskOrder::None))
+        appendPtMaskData(data, pixels, "");
+    else
+        appendAxeData(data, pixels, whole, "");
     return data;
 }
 
 std::string cArrayOf(const SpriteGrid& grid, std::string_view name)
 {
+    return cArrayOf(pixelsOfSprite(grid), {}, name);
+}
+
+std::string cArrayOf(const SpritePixels& pixels, const ByteStyle& style, std::string_view name)
+{
     std::string array;
-    appendCArrays(array, pixelsOfSprite(grid), {}, std::string(name));
+    appendCArrays(array, pixels, styleForPixels(pixels, style), std::string(name));
     return array;
 }
 

@@ -27,12 +27,17 @@ public:
 
     QString text(QAccessible::Text kind) const override
     {
-        const QString colour = isBlack() ? QStringLiteral("black") : QStringLiteral("white");
+        const Ink ink = grid_->view()->inkOf(cellIndex_);
+        const QString colour = QString::fromLatin1(inkName(ink));
         switch (kind) {
-        case QAccessible::Name:
-            return QStringLiteral("Row %1, column %2")
-                .arg(SpriteGrid::rowOf(cellIndex_))
-                .arg(SpriteGrid::columnOf(cellIndex_));
+        case QAccessible::Name: {
+            // Grey and transparent cells say their ink in the name too, as
+            // the checked state cannot tell them from black and white.
+            const QString name = QStringLiteral("Row %1, column %2")
+                                     .arg(SpriteGrid::rowOf(cellIndex_))
+                                     .arg(SpriteGrid::columnOf(cellIndex_));
+            return ink == Ink::Black || ink == Ink::White ? name : name + QStringLiteral(", ") + colour;
+        }
         case QAccessible::Value:
         case QAccessible::Description:
             return colour;

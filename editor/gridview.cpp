@@ -22,10 +22,15 @@ constexpr int Pitch = 16;
 constexpr int CellSide = 17;
 constexpr int LineSpan = 240;
 constexpr int FieldSide = 241;
+constexpr int CheckerSide = 4;
+constexpr Rgb TransparentLight = 0xEEEEEE;
+constexpr Rgb TransparentDark = 0xCCCCCC;
+constexpr int CursorSide = 24;
 
 } // namespace
 
-GridView::GridView(const SpriteGrid& grid, QWidget* parent) : QWidget(parent), grid_(grid)
+GridView::GridView(const SpriteGrid& grid, const CellInks& inks, QWidget* parent)
+    : QWidget(parent), grid_(grid), inks_(inks)
 {
     setObjectName(QStringLiteral("Shape1"));
     setFixedSize(FieldSide, FieldSide);
@@ -36,6 +41,63 @@ GridView::GridView(const SpriteGrid& grid, QWidget* parent) : QWidget(parent), g
         return true;
     }();
     Q_UNUSED(factoryInstalled);
+    setInk(Ink::Black);
+}
+
+Ink GridView::inkOf(int index) const
+{
+    return resolvedInk(grid_.colour(index), inks_[static_cast<std::size_t>(index - 1)]);
+}
+
+void GridView::paintInk(QPainter& painter, const QRect& rect, Ink ink, Rgb colour)
+{
+    switch (ink) {
+    case Ink::DarkGrey:
+        painter.fillRect(rect, QColor::fromRgb(0x555555));
+        return;
+    case Ink::LightGrey:
+        painter.fillRect(rect, QColor::fromRgb(0xAAAAAA));
+        return;
+    case Ink::Transparent: {
+        // Squares of 4 device-independent pixels, so that they show at any
+        // device pixel ratio; neither tone is a white cell's.
+        painter.fillRect(rect, QColor::fromRgb(TransparentLight));
+        painter.save();
+        painter.setClipRect(rect);
+        for (int y = 0; y < rect.height(); y += CheckerSide)
+            for (int x = (y / CheckerSide) % 2 * CheckerSide; x < rect.width(); x += 2 * CheckerSide)
+                painter.fillRect(rect.x() + x, rect.y() + y, CheckerSide, CheckerSide,
+                                 QColor::fromRgb(TransparentDark));
+        painter.restore();
+        return;
+    }
+    case Ink::White:
+    case Ink::Black:
+        break;
+    }
+    painter.fillRect(rect, QColor::fromRgb(colour));
+}
+
+// The pointer is a cross with a swatch of the ink below and right of it.
+void GridView::setInk(Ink ink)
+{
+    ink_ = ink;
+    QPixmap pixmap(CursorSide, CursorSide);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const int centre = CursorSide / 2;
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawLine(centre, 0, centre, centre + 3);
+    painter.drawLine(0, centre, centre + 3, centre);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(centre, 1, centre, centre + 2);
+    painter.drawLine(1, centre, centre + 2, centre);
+    const QRect swatch(centre + 3, centre + 3, CursorSide - centre - 4, CursorSide - centre - 4);
+    paintInk(painter, swatch, ink, ink == Ink::Black ? Black : White);
+    painter.setPen(Qt::black);
+    painter.drawRect(swatch);
+    painter.end();
+    setCursor(QCursor(pixmap, centre, centre));
 }
 
 QRect GridView::cellRect(int index)
@@ -60,7 +122,7 @@ void GridView::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), palette().color(QPalette::Disabled, QPalette::WindowText));
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         if (grid_.isShown(index))
-            painter.fillRect(cellRect(index), QColor::fromRgb(grid_.colour(index)));
+            paintInk(painter, cellRect(index), inkOf(index), grid_.colour(index));
     }
     painter.setPen(palette().color(QPalette::Active, QPalette::WindowText));
     for (int k = 0; k <= SpriteGrid::Side; ++k) {
@@ -98,8 +160,8 @@ void GridView::startStroke(int cell, QPoint at)
     stroking_ = true;
     emit strokeStarted();
     focusCell_ = cell;
-    emit cellClicked(cell);
-    strokeColour_ = grid_.colour(cell);
+    emit cellPressed(cell);
+    strokeInk_ = inkOf(cell);
     strokeCell_ = cell;
     strokePoint_ = at;
 }
@@ -119,8 +181,8 @@ void GridView::mouseMoveEvent(QMouseEvent* event)
         if (cell == 0 || cell == strokeCell_)
             continue;
         strokeCell_ = cell;
-        if (grid_.colour(cell) != strokeColour_)
-            emit cellPainted(cell, strokeColour_);
+        if (inkOf(cell) != strokeInk_)
+            emit cellPainted(cell, strokeInk_);
     }
     strokePoint_ = to;
 }
@@ -178,7 +240,7 @@ void GridView::keyPressEvent(QKeyEvent* event)
         moveFocusCell(1, 0);
         break;
     case Qt::Key_Space:
-        emit cellClicked(focusCell_);
+        emit cellPressed(focusCell_);
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -1,19 +1,22 @@
 #pragma once
 
 #include "editor/spritegrid.h"
+#include "editor/spriteinks.h"
 
 #include <QWidget>
+
+class QPainter;
 
 namespace quillox
 {
 
-// The drawing field: the grey backing square, the shown cells in their
-// colours and the grid lines over everything. Painted as one widget.
+// The drawing field: the grey backing square, the shown cells in their inks
+// and the grid lines over everything. Painted as one widget.
 class GridView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit GridView(const SpriteGrid& grid, QWidget* parent = nullptr);
+    GridView(const SpriteGrid& grid, const CellInks& inks, QWidget* parent = nullptr);
 
     // The cell under a point of this widget, or 0 when none is shown there.
     int cellAt(QPoint point) const;
@@ -22,12 +25,20 @@ public:
 
     int focusCell() const { return focusCell_; }
     const SpriteGrid& grid() const { return grid_; }
+    Ink inkOf(int index) const;
+    // The ink a press puts on; the pointer over the grid shows it.
+    Ink ink() const { return ink_; }
+    void setInk(Ink ink);
+
+    // How a cell of this ink is drawn: dark and light grey in their colours,
+    // transparent as a checkerboard of two light tones.
+    static void paintInk(QPainter& painter, const QRect& rect, Ink ink, Rgb colour);
 
 signals:
-    // A click or a stroke's first cell: the cell toggles.
-    void cellClicked(int index);
-    // A further cell of a stroke takes the colour the first cell got.
-    void cellPainted(int index, Rgb colour);
+    // A click or a stroke's first cell: the cell takes the ink (or toggles).
+    void cellPressed(int index);
+    // A further cell of a stroke takes the ink the first cell got.
+    void cellPainted(int index, Ink ink);
     // A stroke runs from the press on a shown cell to the release.
     void strokeStarted();
     void strokeEnded();
@@ -49,8 +60,10 @@ private:
     int clampedToShown(int row, int column) const;
 
     const SpriteGrid& grid_;
+    const CellInks& inks_;
+    Ink ink_ = Ink::Black;
     bool stroking_ = false;
-    Rgb strokeColour_ = White;
+    Ink strokeInk_ = Ink::White;
     int strokeCell_ = 0;
     QPoint strokePoint_;
     // The cell of the last press, against which a double click is told.

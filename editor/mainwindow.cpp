@@ -9,6 +9,8 @@
 #include "editor/progressbar.h"
 #include "editor/statuspanels.h"
 #include "editor/twips.h"
+#include "files/picture.h"
+#include "platform/qtfileaccess.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -196,6 +198,8 @@ void MainWindow::createEditActions()
                    {Qt::CTRL | Qt::SHIFT | Qt::Key_O}, [this] { openPictureOrCodeFile(); });
     addAction(openPictureOrCode);
     gridMenu_->addActions({pasteAction_, openPictureOrCode});
+    gridMenu_->addSeparator();
+    createInkActions();
     createCodeMenuActions();
 
     // Shortcuts people expect, which the menus do not show.
@@ -217,12 +221,13 @@ void MainWindow::createCodeMenuActions()
                    [this] { copyCodeAsBytes(false); }),
         makeAction("copyHexBytes", tr("Copy as &Hex Bytes"), {}, [this] { copyCodeAsBytes(true); }),
         makeAction("copyAxeHex", tr("Copy as A&xe Hex"), {},
-                   [this] { copyToClipboard(axeDataOf(document_.grid())); }),
+                   [this] { copyToClipboard(axeDataOf(document_.pixels(), byteStyle_)); }),
         makeAction("copyCArray", tr("Copy as C A&rray"), {},
-                   [this] { copyToClipboard(cArrayOf(document_.grid())); }),
-        makeAction(
-            "saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."), {},
-            [this] { saveAssemblerBytes(platform_, bytesDialog_, document_.grid(), byteStyle_); }),
+                   [this] { copyToClipboard(cArrayOf(document_.pixels(), byteStyle_)); }),
+        makeAction("saveAssemblerBytes", tr("Sa&ve as Assembler Bytes..."), {},
+                   [this] {
+                       saveAssemblerBytes(platform_, bytesDialog_, document_.pixels(), byteStyle_);
+                   }),
     };
 
     auto* styles = new QMenu(tr("&Directive and Radix"), this);
@@ -256,6 +261,94 @@ void MainWindow::createCodeMenuActions()
     for (const auto& entry : radixChoices)
         choice(radixes, entry.name, entry.text, byteStyle_.radix == entry.radix,
                [this, radix = entry.radix] { byteStyle_.radix = radix; });
+    createMaskMenu();
+}
+
+// Where a sprite with transparent cells puts its mask, and which bits mean
+// transparent; kept while the program runs.
+void MainWindow::createMaskMenu()
+{
+    auto* masks = new QMenu(tr("&Mask"), this);
+    masks->setObjectName(QStringLiteral("maskMenu"));
+    codeMenuActions_ << masks->menuAction();
+    byteStyle_.maskOrder = MaskOrder::Before;
+    auto choice = [this, masks](QActionGroup* group, const char* name, const QString& text,
+                                bool chosen, auto choose) {
+        QAction* a = makeAction(name, text, {}, choose);
+        a->setCheckable(true);
+        a->setChecked(chosen);
+        group->addAction(a);
+        masks->addAction(a);
+    };
+    auto* orders = new QActionGroup(this);
+    const std::tuple<const char*, QString, MaskOrder> orderChoices[] = {
+        {"maskBefore", tr("&Before"), MaskOrder::Before},
+        {"maskAfter", tr("&After"), MaskOrder::After},
+        {"maskInterleaved", tr("&Interleaved"), MaskOrder::Interleaved},
+    };
+    for (const auto& [name, text, order] : orderChoices)
+        choice(orders, name, text, byteStyle_.maskOrder == order,
+               [this, order = order] { byteStyle_.maskOrder = order; });
+    masks->addSeparator();
+    auto* polarities = new QActionGroup(this);
+    const std::tuple<const char*, QString, MaskPolarity> polarityChoices[] = {
+        {"maskAnd", tr("A&ND"), MaskPolarity::And},
+        {"maskOr", tr("&OR"), MaskPolarity::Or},
+    };
+    for (const auto& [name, text, polarity] : polarityChoices)
+        choice(polarities, name, text, byteStyle_.maskPolarity == polarity,
+               [this, polarity = polarity] { byteStyle_.maskPolarity = polarity; });
+}
+
+// The inks a press puts on, kept while the program runs; and the commands
+// that keep them: Invert Grey Levels and Save as Picture.
+void MainWindow::createInkActions()
+{
+    auto* inks = new QMenu(tr("I&nk"), this);
+    inks->setObjectName(QStringLiteral("inkMenu"));
+    auto* group = new QActionGroup(this);
+    const struct {
+        const char* name;
+        QString text;
+        Ink ink;
+        Qt::Key key;
+    } choices[] = {
+        {"inkBlack", tr("&Black"), Ink::Black, Qt::Key_1},
+        {"inkDarkGrey", tr("&Dark Grey"), Ink::DarkGrey, Qt::Key_2},
+        {"inkLightGrey", tr("&Light Grey"), Ink::LightGrey, Qt::Key_3},
+        {"inkTransparent", tr("&Transparent"), Ink::Transparent, Qt::Key_4},
+    };
+    for (const auto& choice : choices) {
+        QAction* a = makeAction(choice.name, choice.text, {Qt::CTRL | choice.key},
+                                [this, ink = choice.ink] { gridView_->setInk(ink); });
+        a->setCheckable(true);
+        a->setChecked(choice.ink == Ink::Black);
+        group->addAction(a);
+        inks->addAction(a);
+    }
+    addActions(group->actions());
+    gridMenu_->addMenu(inks);
+    gridMenu_->addAction(makeAction("invertGreyLevels", tr("Invert &Grey Levels"), {},
+                                    [this] { document_.invertGreyLevels(); }));
+    gridMenu_->addAction(
+        makeAction("savePicture", tr("Save as Pictur&e..."), {}, &MainWindow::savePicture));
+}
+
+void MainWindow::savePicture()
+{
+    // A dialog of its own, as Open Picture or Code has.
+    if (savePictureDialog_.title.isEmpty())
+        savePictureDialog_ = {tr("Save as Picture"), QStringLiteral("PNG pictures|*.png"),
+                              QStringLiteral("png"), QStringLiteral("sprite.png")};
+    const std::optional<QString> path = platform_.saveFileName(savePictureDialog_);
+    if (!path)
+        return;
+    savePictureDialog_.fileName = *path;
+    FileError failure;
+    if (!writeWholeFile(*path, QByteArray::fromStdString(pngOfGreyPixels(document_.pixels())),
+                        failure))
+        reportProblem(platform_, QStringLiteral("The picture could not be saved as \"%1\":\n%2")
+                                     .arg(*path, failure.reason));
 }
 
 void MainWindow::openPictureOrCodeFile()
@@ -312,10 +405,11 @@ void MainWindow::createGridArea(QWidget* client)
     sizeLabel_->setFont(labelFont);
     place(sizeLabel_, twipRect(1560, 0, 1935, 375));
 
-    gridView_ = new GridView(document_.grid(), client);
+    gridView_ = new GridView(document_.grid(), document_.inks(), client);
     gridView_->move(twips(240), twips(360));
-    connect(gridView_, &GridView::cellClicked, &document_, &SpriteDocument::clickCell);
-    connect(gridView_, &GridView::cellPainted, &document_, &SpriteDocument::paintCell);
+    connect(gridView_, &GridView::cellPressed, this,
+            [this](int index) { document_.pressCell(index, gridView_->ink()); });
+    connect(gridView_, &GridView::cellPainted, &document_, &SpriteDocument::paintInk);
     connect(gridView_, &GridView::strokeStarted, &document_, &SpriteDocument::beginStep);
     connect(gridView_, &GridView::strokeEnded, &document_, &SpriteDocument::endStep);
     gridView_->addAction(pasteAction_);
@@ -498,7 +592,7 @@ void MainWindow::copyCodeAsBytes(bool hex)
     ByteStyle style = byteStyle_;
     if (hex && style.radix != ByteRadix::HexC)
         style.radix = ByteRadix::Hex;
-    copyToClipboard(spriteByteCode(document_.grid(), style));
+    copyToClipboard(inkedByteCode(document_.pixels(), style, ""));
 }
 
 void MainWindow::copyToClipboard(const std::string& text)

@@ -51,6 +51,8 @@ public:
     // window, the byte copies of the code.
     void openFile(const QString& path);
     void copyCodeAsBytes(bool hex);
+    // Saves the active block with its inks as a PNG, one pixel a cell.
+    void savePicture();
     void copyToClipboard(const std::string& text);
 
 signals:
@@ -70,6 +72,8 @@ private:
     void createActions();
     void createEditActions();
     void createCodeMenuActions();
+    void createInkActions();
+    void createMaskMenu();
     void openPictureOrCodeFile();
     void createMenus();
     void createGridArea(QWidget* client);
@@ -99,6 +103,7 @@ private:
     FileDialogRequest box_;
     FileDialogRequest bytesDialog_;
     FileDialogRequest pictureDialog_;
+    FileDialogRequest savePictureDialog_;
     ByteStyle byteStyle_;
     SpriteIntake intake_;
     bool ending_ = false;

@@ -72,10 +72,40 @@ void SpriteDocument::rebuildCode()
     buildCode(failure);
 }
 
+Ink SpriteDocument::ink(int index) const
+{
+    return resolvedInk(grid_.colour(index), inks_[static_cast<std::size_t>(index - 1)]);
+}
+
+void SpriteDocument::setCell(int index, Ink ink)
+{
+    grid_.setColour(index, gridColourOf(ink));
+    inks_[static_cast<std::size_t>(index - 1)] = ink;
+}
+
+// Commands that set a colour leave the cell opaque and of that colour.
+void SpriteDocument::setPlainCell(int index, Rgb colour)
+{
+    grid_.setColour(index, colour);
+    inks_[static_cast<std::size_t>(index - 1)] = resolvedInk(colour, Ink::White);
+}
+
 void SpriteDocument::clickCell(int index)
 {
     const EditStep step(*this);
-    grid_.setColour(index, grid_.isClear(index) ? Black : White);
+    setPlainCell(index, grid_.isClear(index) ? Black : White);
+    emit cellsChanged(0);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::pressCell(int index, Ink chosen)
+{
+    if (chosen == Ink::Black) {
+        clickCell(index);
+        return;
+    }
+    const EditStep step(*this);
+    setCell(index, inkAfterPress(ink(index), chosen));
     emit cellsChanged(0);
     GenerateSpriteCode();
 }
@@ -83,8 +113,26 @@ void SpriteDocument::clickCell(int index)
 void SpriteDocument::paintCell(int index, Rgb colour)
 {
     const EditStep step(*this);
-    grid_.setColour(index, colour);
+    setPlainCell(index, colour);
     emit cellsChanged(index);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::paintInk(int index, Ink ink)
+{
+    const EditStep step(*this);
+    setCell(index, ink);
+    emit cellsChanged(index);
+    GenerateSpriteCode();
+}
+
+void SpriteDocument::invertGreyLevels()
+{
+    const EditStep step(*this);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+        if (grid_.isShown(index))
+            setCell(index, invertedGreyLevel(ink(index)));
+    emit cellsChanged(0);
     GenerateSpriteCode();
 }
 
@@ -93,7 +141,7 @@ void SpriteDocument::NewSprite()
     const EditStep step(*this);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         emit progressed(index);
-        grid_.setColour(index, White);
+        setPlainCell(index, White);
     }
     emit cellsChanged(0);
     setColumnSliderPosition(StartPosition);
@@ -106,7 +154,7 @@ void SpriteDocument::ClearSprite()
 {
     const EditStep step(*this);
     for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-        grid_.setColour(index, White);
+        setPlainCell(index, White);
     emit cellsChanged(0);
     GenerateSpriteCode();
 }
@@ -117,7 +165,7 @@ void SpriteDocument::Invert()
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         emit progressed(index);
         if (grid_.isShown(index))
-            grid_.setColour(index, grid_.isClear(index) ? Black : White);
+            setPlainCell(index, grid_.isClear(index) ? Black : White);
     }
     emit progressed(1);
     emit cellsChanged(0);
@@ -130,7 +178,7 @@ void SpriteDocument::FillBlack()
     for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
         emit progressed(index);
         if (grid_.isShown(index))
-            grid_.setColour(index, Black);
+            setPlainCell(index, Black);
     }
     emit progressed(1);
     emit cellsChanged(0);
@@ -142,7 +190,7 @@ void SpriteDocument::transform(SpriteTransform transform)
     if (!canTransform(grid_, transform))
         return;
     const EditStep step(*this);
-    transformSprite(grid_, transform);
+    transformSprite(grid_, inks_, transform);
     emit cellsChanged(0);
     GenerateSpriteCode();
 }
@@ -180,7 +228,7 @@ void SpriteDocument::setRowSliderPosition(int position)
 
 void SpriteDocument::setCellColour(int row, int column, Rgb colour)
 {
-    grid_.setColour(row, column, colour);
+    setPlainCell(SpriteGrid::indexOf(row, column), colour);
     emit cellsChanged(0);
 }
 
@@ -209,17 +257,26 @@ void SpriteDocument::takeSprite(const SpriteGrid& sprite)
     vorrel::applySprite(sprite, *this);
 }
 
+void SpriteDocument::takeSprite(const SpritePixels& pixels)
+{
+    const EditStep step(*this);
+    const InkedSprite sprite = inkedSpriteOfPixels(pixels);
+    vorrel::applySprite(sprite.grid, *this);
+    inks_ = sprite.inks;
+    emit cellsChanged(0);
+}
+
 void SpriteDocument::beginStep()
 {
     if (stepDepth_++ == 0)
-        stepStart_ = stateOf(grid_);
+        stepStart_ = stateOf(grid_, inks_);
 }
 
 void SpriteDocument::endStep()
 {
     if (stepDepth_ == 0 || --stepDepth_ > 0)
         return;
-    if (stateOf(grid_) != stepStart_)
+    if (stateOf(grid_, inks_) != stepStart_)
         history_.record(stepStart_);
     emit historyChanged();
 }
@@ -227,14 +284,14 @@ void SpriteDocument::endStep()
 void SpriteDocument::undo()
 {
     if (stepDepth_ == 0)
-        if (const std::optional<SpriteState> state = history_.undo(stateOf(grid_)))
+        if (const std::optional<SpriteState> state = history_.undo(stateOf(grid_, inks_)))
             restore(*state);
 }
 
 void SpriteDocument::redo()
 {
     if (stepDepth_ == 0)
-        if (const std::optional<SpriteState> state = history_.redo(stateOf(grid_)))
+        if (const std::optional<SpriteState> state = history_.redo(stateOf(grid_, inks_)))
             restore(*state);
 }
 
@@ -242,8 +299,11 @@ void SpriteDocument::redo()
 // commands that made it went.
 void SpriteDocument::restore(const SpriteState& state)
 {
-    for (int index = 1; index <= SpriteGrid::CellCount; ++index)
-        grid_.setColour(index, state.colours[static_cast<std::size_t>(index - 1)]);
+    for (int index = 1; index <= SpriteGrid::CellCount; ++index) {
+        const std::size_t slot = static_cast<std::size_t>(index - 1);
+        setCell(index, resolvedInk(state.colours[slot], state.inks[slot]));
+        grid_.setColour(index, state.colours[slot]); // the exact colour kept
+    }
     emit cellsChanged(0);
     setColumnSliderPosition(state.columnPosition);
     setRowSliderPosition(state.rowPosition);

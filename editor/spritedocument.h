@@ -2,6 +2,8 @@
 
 #include "editor/spritegrid.h"
 #include "editor/spritehistory.h"
+#include "editor/spriteinks.h"
+#include "editor/spritepixels.h"
 #include "editor/spritetransforms.h"
 #include "files/vorrel.h"
 
@@ -34,6 +36,12 @@ public:
     void load();
 
     const SpriteGrid& grid() const { return grid_; }
+    // Each cell's ink beside the grid's two colours: a grey cell is black in
+    // the grid, a transparent one white.
+    Ink ink(int index) const;
+    const CellInks& inks() const { return inks_; }
+    // The active block with its inks, as the byte writers take it.
+    SpritePixels pixels() const { return pixelsOfSprite(grid_, inks_); }
     const std::string& codeText() const { return codeText_; }
     // Text2: the program's own name for the sprite file buffer, kept.
     const std::string& text2() const { return text2_; }
@@ -47,8 +55,14 @@ public:
     void GenerateSpriteCode();
 
     void clickCell(int index);
+    // A press with an ink: the black ink is the click; another ink turns a
+    // cell of that ink white and gives any other cell the ink.
+    void pressCell(int index, Ink ink);
     // Sets one cell during a stroke.
     void paintCell(int index, Rgb colour);
+    void paintInk(int index, Ink ink);
+    // Black and white swap, dark and light grey swap, transparency stays.
+    void invertGreyLevels();
     void NewSprite();
     void ClearSprite();
     void Invert();
@@ -69,6 +83,8 @@ public:
     // Takes a sprite from elsewhere (a picture, pasted code) the way a sprite
     // file load goes: sizes, cells, code. Text2 stays as it is.
     void takeSprite(const SpriteGrid& sprite);
+    // The same with each cell's ink.
+    void takeSprite(const SpritePixels& pixels);
 
     // Every change of the picture or the size between beginStep() and the
     // matching endStep() is one undo step; steps nest.
@@ -104,8 +120,12 @@ private:
     bool buildCode(std::string& failure);
     void moveSlider(bool column, int position);
     void restore(const SpriteState& state);
+    void setCell(int index, Ink ink);
+    void setPlainCell(int index, Rgb colour);
 
     SpriteGrid grid_;
+    // Always what each cell shows: resolvedInk of the grid's colour.
+    CellInks inks_{};
     CodeBuilder codeBuilder_;
     std::string codeText_;
     std::string text2_;

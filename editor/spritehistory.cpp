@@ -5,7 +5,12 @@ namespace quillox
 
 SpriteState stateOf(const SpriteGrid& grid)
 {
-    return {grid.colours(), grid.columnPosition(), grid.rowPosition()};
+    return {grid.colours(), grid.columnPosition(), grid.rowPosition(), {}};
+}
+
+SpriteState stateOf(const SpriteGrid& grid, const CellInks& inks)
+{
+    return {grid.colours(), grid.columnPosition(), grid.rowPosition(), inks};
 }
 
 void SpriteHistory::record(const SpriteState& before)

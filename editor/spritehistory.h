@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/spritegrid.h"
+#include "editor/spriteinks.h"
 
 #include <cstddef>
 #include <deque>
@@ -9,22 +10,24 @@
 namespace quillox
 {
 
-// What an undo step restores: every colour and both slider positions. The
-// shown flags follow from the positions.
+// What an undo step restores: every colour, both slider positions and each
+// cell's ink (plain by default). The shown flags follow from the positions.
 struct SpriteState {
     std::array<Rgb, SpriteGrid::CellCount> colours{};
     int columnPosition = 8;
     int rowPosition = 8;
+    CellInks inks{};
 
     bool operator==(const SpriteState& other) const
     {
         return colours == other.colours && columnPosition == other.columnPosition &&
-               rowPosition == other.rowPosition;
+               rowPosition == other.rowPosition && inks == other.inks;
     }
     bool operator!=(const SpriteState& other) const { return !(*this == other); }
 };
 
 SpriteState stateOf(const SpriteGrid& grid);
+SpriteState stateOf(const SpriteGrid& grid, const CellInks& inks);
 
 // The undo and redo stacks of the editor. Each step keeps the whole state
 // before it (about 1 KiB), which keeps restoring exact and trivially correct.

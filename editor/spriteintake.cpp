@@ -40,6 +40,9 @@ InputReading SpriteIntake::readSprite(const std::string& name, const std::string
 {
     InputRequest request;
     request.picture.cropToDrawn = true;
+    // Grey pictures keep their levels, transparent pixels their transparency.
+    request.picture.greyPicturesInLevels = true;
+    request.picture.mask = true;
     request.readPicture = tilesOfPicture;
     request.takeSpriteFile = [&](std::string_view text) {
         if (sharedDialog == SharedDialog::Remember)
@@ -47,10 +50,10 @@ InputReading SpriteIntake::readSprite(const std::string& name, const std::string
         document_.loadSpriteFileBytes(std::string(text));
         reportUnappliedSizes(platform_, path, document_.text2());
     };
-    std::optional<SpriteGrid> sprite;
+    std::optional<SpritePixels> sprite;
     const InputReading reading =
         readInput(name, bytes, request, [&sprite](const SpritePixels& pixels) {
-            sprite = spriteOfPixels(pixels);
+            sprite = pixels;
             return true;
         });
     if (reading.read && sprite)
@@ -97,9 +100,9 @@ void SpriteIntake::pasteCode()
     const QString text = platform_.clipboardText();
     std::string reason;
     bool readAsCode = false;
-    std::optional<SpriteGrid> sprite;
+    std::optional<SpritePixels> sprite;
     if (static_cast<std::size_t>(text.size()) <= MaxSpriteFileRead) {
-        sprite = readSpriteCodeText(text.toStdString(), reason, readAsCode);
+        sprite = readSpriteCodePixels(text.toStdString(), reason, readAsCode);
     } else {
         // Whether it is code at all, told from a sprite file's size of it.
         readSpriteCodeText(text.left(int(MaxSpriteFileRead)).toStdString(), reason, readAsCode);

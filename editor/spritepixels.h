@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/spritegrid.h"
+#include "editor/spriteinks.h"
 
 #include <cstddef>
 #include <vector>
@@ -32,7 +33,21 @@ struct SpritePixels {
 
 // Clear cells are white (level 0), the others black (3); none transparent.
 SpritePixels pixelsOfSprite(const SpriteGrid& grid);
+// The active block with each cell's ink: its grey level, or transparent.
+SpritePixels pixelsOfSprite(const SpriteGrid& grid, const CellInks& inks);
 // White pixels are clear, all others set.
 SpriteGrid spriteOfPixels(const SpritePixels& pixels);
+
+// A sprite with its inks, as an input gives it: the grid in its two colours,
+// every cell outside the block white.
+struct InkedSprite {
+    SpriteGrid grid;
+    CellInks inks{};
+};
+InkedSprite inkedSpriteOfPixels(const SpritePixels& pixels);
+
+// Whether any pixel is grey, or transparent.
+bool hasGrey(const SpritePixels& pixels);
+bool hasTransparency(const SpritePixels& pixels);
 
 } // namespace quillox

@@ -8,10 +8,14 @@ bool canTransform(const SpriteGrid& grid, SpriteTransform transform)
     return transform != SpriteTransform::RotateClockwise || grid.width() == grid.height();
 }
 
-void transformSprite(SpriteGrid& grid, SpriteTransform transform)
+namespace
 {
-    if (!canTransform(grid, transform))
-        return;
+
+// Moves the block's cells: `move(to, from)` takes each target cell's content
+// from its source cell, as both were before the move.
+template <typename Move>
+void moveCells(const SpriteGrid& grid, SpriteTransform transform, Move move)
+{
     const int width = grid.width();
     const int height = grid.height();
     const int top = grid.rowPosition();
@@ -36,13 +40,35 @@ void transformSprite(SpriteGrid& grid, SpriteTransform transform)
         }
         return {row, column};
     };
-    const SpriteGrid before = grid;
     for (int row = 0; row < height; ++row)
         for (int column = 0; column < width; ++column) {
             const auto [fromRow, fromColumn] = source(row, column);
-            grid.setColour(top + row, left + column,
-                           before.colour(top + fromRow, left + fromColumn));
+            move(SpriteGrid::indexOf(top + row, left + column),
+                 SpriteGrid::indexOf(top + fromRow, left + fromColumn));
         }
+}
+
+} // namespace
+
+void transformSprite(SpriteGrid& grid, SpriteTransform transform)
+{
+    if (!canTransform(grid, transform))
+        return;
+    const SpriteGrid before = grid;
+    moveCells(before, transform,
+              [&](int to, int from) { grid.setColour(to, before.colour(from)); });
+}
+
+void transformSprite(SpriteGrid& grid, CellInks& inks, SpriteTransform transform)
+{
+    if (!canTransform(grid, transform))
+        return;
+    const SpriteGrid before = grid;
+    const CellInks inksBefore = inks;
+    moveCells(before, transform, [&](int to, int from) {
+        grid.setColour(to, before.colour(from));
+        inks[std::size_t(to - 1)] = inksBefore[std::size_t(from - 1)];
+    });
 }
 
 } // namespace quillox

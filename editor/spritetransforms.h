@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/spritegrid.h"
+#include "editor/spriteinks.h"
 
 namespace quillox
 {
@@ -20,5 +21,7 @@ bool canTransform(const SpriteGrid& grid, SpriteTransform transform);
 
 // Moves the active block's colours; does nothing when canTransform() is false.
 void transformSprite(SpriteGrid& grid, SpriteTransform transform);
+// The same, carrying each cell's ink with its colour.
+void transformSprite(SpriteGrid& grid, CellInks& inks, SpriteTransform transform);
 
 } // namespace quillox

@@ -19,10 +19,14 @@ bool readSprite(InputKind kind, std::string_view bytes, const TileSink& sink, st
         reason = "it is larger than 64 KiB";
         return false;
     }
-    const std::optional<SpriteGrid> grid =
-        kind == InputKind::SpriteFile   ? parseSpriteFile(bytes, reason)
-        : kind == InputKind::EditorCode ? parseSpriteCode(bytes, reason)
-                                        : readSpriteCodeText(bytes, reason);
+    if (kind == InputKind::Code) {
+        bool readAsCode = false;
+        const std::optional<SpritePixels> pixels = readSpriteCodePixels(bytes, reason, readAsCode);
+        return pixels && sink(*pixels);
+    }
+    const std::optional<SpriteGrid> grid = kind == InputKind::SpriteFile
+                                               ? parseSpriteFile(bytes, reason)
+                                               : parseSpriteCode(bytes, reason);
     return grid && sink(pixelsOfSprite(*grid));
 }
 

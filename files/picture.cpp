@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace quillox
 {
 
@@ -75,6 +77,30 @@ unsigned char levelOf(QRgb pixel, const PictureRequest& request)
     return luminance(pixel & 0xFFFFFF) < request.threshold ? 3 : 0;
 }
 
+// Whether every opaque pixel is grey (R = G = B), of at most four values.
+bool isFourGreys(const QImage& image)
+{
+    QRgb greys[4];
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = line[x];
+            if (!isOpaque(pixel))
+                continue;
+            if (qRed(pixel) != qGreen(pixel) || qGreen(pixel) != qBlue(pixel))
+                return false;
+            const QRgb grey = pixel & 0xFFFFFF;
+            if (std::find(greys, greys + count, grey) != greys + count)
+                continue;
+            if (count == 4)
+                return false;
+            greys[count++] = grey;
+        }
+    }
+    return true;
+}
+
 // The smallest rectangle that holds every set pixel.
 QRect drawnBox(const QImage& image, const PictureRequest& request)
 {
@@ -118,9 +144,10 @@ int luminance(Rgb rgb)
         (299 * ((rgb >> 16) & 0xFF) + 587 * ((rgb >> 8) & 0xFF) + 114 * (rgb & 0xFF)) / 1000);
 }
 
-bool tilesOfPicture(const std::string& data, const PictureRequest& request, const TileSink& sink,
+bool tilesOfPicture(const std::string& data, const PictureRequest& asked, const TileSink& sink,
                     std::string& reason)
 {
+    PictureRequest request = asked;
     QBuffer buffer;
     buffer.setData(data.data(), static_cast<int>(data.size()));
     QImageReader reader(&buffer);
@@ -142,6 +169,8 @@ bool tilesOfPicture(const std::string& data, const PictureRequest& request, cons
     }
     if (reason = sizeProblem(image.size(), request); !reason.empty())
         return false;
+    if (request.greyPicturesInLevels && isFourGreys(image))
+        request.shades = 4;
     if (request.tileWidth == 0 && request.wholeWidth == 0 && !fitsSprite(image.size()) &&
         !cropToDrawn(image, request, reason))
         return false;
@@ -180,6 +209,25 @@ std::string pngOfPixels(const SpritePixels& pixels)
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x)
             image.setPixel(x, y, pixels.levels[pixels.at(x, y)] != 0 ? 1 : 0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png.toStdString();
+}
+
+std::string pngOfGreyPixels(const SpritePixels& pixels)
+{
+    static const QRgb colours[] = {qRgb(0xFF, 0xFF, 0xFF), qRgb(0xAA, 0xAA, 0xAA),
+                                   qRgb(0x55, 0x55, 0x55), qRgb(0, 0, 0)};
+    QImage image(pixels.width, pixels.height, QImage::Format_ARGB32);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) {
+            const std::size_t at = pixels.at(x, y);
+            image.setPixel(x, y,
+                           pixels.transparent[at] ? qRgba(0xFF, 0xFF, 0xFF, 0)
+                                                  : colours[pixels.levels[at] & 3]);
+        }
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

@@ -30,6 +30,10 @@ struct PictureRequest {
     // grey levels from the luminance. Transparent pixels are always clear.
     int shades = 2;
     int threshold = 128;
+    // A picture whose opaque pixels are all grey (R = G = B) of at most four
+    // values is read by the levels of 4 shades, whatever `shades` says: so
+    // the grey pictures the editor saves open as they were drawn.
+    bool greyPicturesInLevels = false;
     // Transparency is marked for masks: alpha below 128, or exactly the mask
     // colour when one is given.
     bool mask = false;
@@ -61,5 +65,10 @@ int luminance(Rgb rgb);
 std::string pngOfSprite(const SpriteGrid& grid);
 // Pixels of any size as a PNG picture: those of level 0 white, the others black.
 std::string pngOfPixels(const SpritePixels& pixels);
+// Pixels with their grey levels and transparency as a PNG picture: black
+// 000000, dark grey 555555, light grey AAAAAA, white FFFFFF, transparent
+// with alpha 0. A picture read with greyPicturesInLevels and a mask gives
+// the same pixels back.
+std::string pngOfGreyPixels(const SpritePixels& pixels);
 
 } // namespace quillox

@@ -36,7 +36,8 @@ QByteArray assembledBytes(const QStringList& options)
     for (const QByteArray& line : QByteArray::fromStdString(run.standardOutput).split('\n')) {
         if (!line.startsWith("\t.db\t"))
             continue;
-        for (const QByteArray& number : line.mid(5).trimmed().split(','))
+        // As an assembler reads it: a ";" comment ends the values.
+        for (const QByteArray& number : line.mid(5).split(';').first().trimmed().split(','))
             bytes += char(number.toInt());
     }
     return bytes;

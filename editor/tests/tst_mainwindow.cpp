@@ -522,9 +522,11 @@ private slots:
         QCOMPARE(texts,
                  QStringLiteral("Undo|Redo|-|Flip Horizontal|Flip Vertical|Rotate 90\u00B0|-|"
                                 "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"
-                                "Open Picture or Code...|"));
+                                "Open Picture or Code...|-|Ink|Invert Grey Levels|"
+                                "Save as Picture...|"));
         // Within each menu Quillox adds, no two items share an access key.
-        for (QMenu* added : {child<QMenu>("gridMenu"), child<QMenu>("byteStyleMenu")}) {
+        for (QMenu* added : {child<QMenu>("gridMenu"), child<QMenu>("byteStyleMenu"),
+                             child<QMenu>("inkMenu"), child<QMenu>("maskMenu")}) {
             QStringList keys;
             for (QAction* a : added->actions())
                 if (const int amp = a->text().indexOf('&'); amp >= 0)
