@@ -41,7 +41,11 @@ public:
             const ImageCodec* codec = loadImageCodec(why);
             return codec && codec->tilesOfPicture(data, picture, sink, why);
         };
-        request_.refuseKind = [this](InputKind kind) { return inputRefusal(options_, kind); };
+        request_.refuseKind = [this](InputKind kind) {
+            std::optional<std::string> refusal = inputRefusal(options_, kind);
+            wrongInput = refusal && options_.ptMask;
+            return refusal;
+        };
     }
 
     // False with the reason when the input is no sprite or the output cannot
@@ -79,6 +83,8 @@ public:
     bool writeFailed = false;
     // A sprite the output cannot hold (reason tells).
     bool refused = false;
+    // An input of a kind the options cannot take at all: wrong usage.
+    bool wrongInput = false;
 
 private:
     bool take(const SpritePixels& pixels)
@@ -181,6 +187,8 @@ void convert(const Options& options, const OutputStream& standardOutput,
         } else if (!converter.convert(path, bytes)) {
             if (converter.writeFailed)
                 return reportFailure(run, outputName, writeReason);
+            if (converter.wrongInput)
+                return reportUsageError(run, shownName(path) + ": " + converter.reason);
             reportFailure(run, shownName(path), converter.reason);
         } else if (!converter.note.empty()) {
             run.standardError +=

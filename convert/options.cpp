@@ -1,6 +1,7 @@
 #include "convert/options.h"
 
 #include "code/labels.h"
+#include "code/toolchaindata.h"
 #include "convert/outputs.h"
 
 #include <algorithm>
@@ -204,9 +205,34 @@ std::optional<UsageError> checkLabels(Options& options)
     return std::nullopt;
 }
 
+// Pt-Mask( draws 8 x 8 sprites of three levels and transparency from
+// pictures, as Axe data.
+std::optional<UsageError> checkPtMask(Options& options, const OutputFormat& output)
+{
+    if (!options.ptMask)
+        return std::nullopt;
+    if (output.labels != LabelRule::Axe)
+        return UsageError{"--pt-mask goes with --to=axe only"};
+    if (options.picture.tileWidth != 0 &&
+        (options.picture.tileWidth != PtMaskSide || options.picture.tileHeight != PtMaskSide))
+        return UsageError{"--pt-mask draws 8 x 8 sprites, not tiles of " +
+                          std::to_string(options.picture.tileWidth) + " x " +
+                          std::to_string(options.picture.tileHeight) + ": give --tile=8x8"};
+    if (options.style.shades != 2 || options.thresholdGiven || options.style.header)
+        return UsageError{std::string(options.style.header ? "--header" : options.thresholdGiven
+                                                                           ? "--threshold"
+                                                                           : "--shades") +
+                          " does not go with --pt-mask, which reads three levels"};
+    options.style.shades = 3;
+    options.picture.mask = true;
+    return std::nullopt;
+}
+
 // The checks once the output is known.
 std::optional<UsageError> checkForOutput(Options& options, const OutputFormat& output)
 {
+    if (auto error = checkPtMask(options, output))
+        return error;
     options.style.headerKind = output.header;
     if (options.picture.mask && options.style.maskOrder == MaskOrder::None)
         options.style.maskOrder = MaskOrder::Before;
@@ -246,7 +272,7 @@ std::optional<UsageError> checkForOutput(Options& options, const OutputFormat& o
 std::optional<UsageError> checkOptions(Options& options)
 {
     if (!options.output)
-        options.output = outputFormat("code");
+        options.output = outputFormat(options.ptMask ? "axe" : "code");
     const OutputFormat& output = *options.output;
     if (!options.assemblerOption.empty() && options.outputChosen && !output.is(AssemblerSyntax))
         return UsageError{options.assemblerOption + " goes with assembler code (--bytes) only"};
@@ -254,7 +280,7 @@ std::optional<UsageError> checkOptions(Options& options)
         if (options.outputChosen && !output.is(ByteData))
             return UsageError{options.byteOption +
                               " goes with byte data (--bytes, --to=axe, hex, c or 8xv) only"};
-        if (!options.outputChosen)
+        if (!options.outputChosen && !options.ptMask)
             options.output = outputFormat("bytes");
     }
     return checkForOutput(options, *options.output);
@@ -264,6 +290,11 @@ std::optional<std::string> inputRefusal(const Options& options, InputKind kind)
 {
     if (!options.picture.mask || kind == InputKind::Picture)
         return std::nullopt;
+    if (options.ptMask)
+        return std::string(kind == InputKind::SpriteFile       ? "a sprite file"
+                           : kind == InputKind::CalculatorFile ? "a calculator picture"
+                                                               : "sprite code") +
+               " is no picture: --pt-mask reads pictures only";
     const char* what = kind == InputKind::SpriteFile       ? "a sprite file"
                        : kind == InputKind::CalculatorFile ? "a calculator picture"
                                                            : "sprite code";
@@ -299,6 +330,8 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
             options.archived = true;
         } else if (argument == "--equ") {
             options.equ = true;
+        } else if (argument == "--pt-mask") {
+            options.ptMask = true;
         } else if (argument == "--header" || argument == "--mask") {
             options.byteOption = argument;
             (argument == "--mask" ? options.picture.mask : options.style.header) = true;

@@ -34,6 +34,8 @@ struct Options {
     bool help = false;
     bool version = false;
     bool thresholdGiven = false;
+    // Axe's Pt-Mask( data of 8 x 8 pictures (--pt-mask).
+    bool ptMask = false;
     // The calculator variable's name and whether it goes to the archive.
     std::optional<std::string> variableName;
     bool archived = false;

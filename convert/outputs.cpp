@@ -81,11 +81,23 @@ public:
 class AxeWriter : public OutputWriter
 {
 public:
-    explicit AxeWriter(const Options& options) : style_(options.style), name_(options.labelName) {}
-    bool write(const SpritePixels& pixels, const std::string&, std::string& out,
-               std::string&) override
+    explicit AxeWriter(const Options& options)
+        : style_(options.style), name_(options.labelName), ptMask_(options.ptMask)
     {
-        appendAxeData(out, pixels, style_, name_);
+    }
+    bool write(const SpritePixels& pixels, const std::string&, std::string& out,
+               std::string& reason) override
+    {
+        if (ptMask_ && !isPtMaskSize(pixels)) {
+            reason = "the picture is " + std::to_string(pixels.width) + " x " +
+                     std::to_string(pixels.height) +
+                     " pixels; --pt-mask draws 8 x 8 (give --tile=8x8 for a sheet)";
+            return false;
+        }
+        if (ptMask_)
+            appendPtMaskData(out, pixels, name_);
+        else
+            appendAxeData(out, pixels, style_, name_);
         name_.clear();
         return true;
     }
@@ -93,6 +105,7 @@ public:
 private:
     ByteStyle style_;
     std::string name_;
+    bool ptMask_;
 };
 
 class HexWriter : public OutputWriter
