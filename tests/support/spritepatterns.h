@@ -38,3 +38,35 @@ inline QString codeOf(const QStringList& rows)
 {
     return QStringLiteral("\t.db\t%") + rows.join(QStringLiteral("\r\n\t.db\t%"));
 }
+
+#include "editor/spritepixels.h"
+
+// Sprites with inks written as rows of letters: 'B' black, 'D' dark grey,
+// 'L' light grey, '.' white, 'T' transparent.
+inline quillox::SpritePixels inkedPixelsOf(const QStringList& rows)
+{
+    quillox::SpritePixels pixels(int(rows.value(0).size()), int(rows.size()));
+    const QString letters = QStringLiteral(".LDB");
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) {
+            const QChar letter = rows[y][x];
+            pixels.transparent[pixels.at(x, y)] = letter == QLatin1Char('T');
+            pixels.levels[pixels.at(x, y)] =
+                static_cast<unsigned char>(std::max(0, int(letters.indexOf(letter))));
+        }
+    return pixels;
+}
+
+inline QStringList inkRowsOf(const quillox::SpritePixels& pixels)
+{
+    QStringList rows;
+    for (int y = 0; y < pixels.height; ++y) {
+        QString row;
+        for (int x = 0; x < pixels.width; ++x)
+            row += pixels.transparent[pixels.at(x, y)]
+                       ? QLatin1Char('T')
+                       : QStringLiteral(".LDB").at(pixels.levels[pixels.at(x, y)] & 3);
+        rows << row;
+    }
+    return rows;
+}
