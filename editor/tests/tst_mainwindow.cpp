@@ -550,6 +550,106 @@ private slots:
         QCOMPARE(platform->messages.size(), 1);
     }
 
+    // The inks from the grid's menu and Ctrl+1 to Ctrl+4: presses, strokes,
+    // the pointer, the cells' names; Invert Grey Levels; Save as Picture
+    // with its own dialog.
+    void inksFromTheMenuAndTheKeys()
+    {
+        QCOMPARE(view()->ink(), Ink::Black);
+        QVERIFY(action("inkBlack")->isChecked());
+        const QImage blackPointer = view()->cursor().pixmap().toImage();
+        QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
+        QVERIFY(action("inkDarkGrey")->isChecked());
+        QVERIFY(view()->cursor().pixmap().toImage() != blackPointer);
+        // A stroke of dark grey over the bottom row, one undo step.
+        QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 8));
+        QTest::mouseMove(view(), centre(15, 12));
+        QTest::mouseRelease(view(), Qt::LeftButton, {}, centre(15, 12));
+        QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral("DDDDD..."));
+        QCOMPARE(block().last(), QStringLiteral("11111000"));
+        action("inkTransparent")->trigger();
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(15, 9));
+        QTest::keyClick(window.get(), Qt::Key_3, Qt::ControlModifier);
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(15, 15));
+        QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral("DTDDD..L"));
+        QCOMPARE(code().section(QStringLiteral("\r\n"), 7), QStringLiteral("\t.db\t%10111001"));
+        QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(view());
+        QCOMPARE(grid->child(57)->text(QAccessible::Name),
+                 QStringLiteral("Row 15, column 9, transparent"));
+        QCOMPARE(grid->child(56)->text(QAccessible::Value), QStringLiteral("dark grey"));
+        QCOMPARE(grid->child(58)->text(QAccessible::Name), QStringLiteral("Row 15, column 10, dark grey"));
+        QCOMPARE(grid->child(0)->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
+        action("invertGreyLevels")->trigger();
+        QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral("LTLLLBBD"));
+        QCOMPARE(inkRowsOf(window->document().pixels()).first(), QStringLiteral("BBBBBBBB"));
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral("DTDDD..L"));
+        // Back to black: the press is the click again.
+        QTest::keyClick(window.get(), Qt::Key_1, Qt::ControlModifier);
+        QTest::mouseClick(view(), Qt::LeftButton, {}, centre(15, 8));
+        QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral(".TDDD..L"));
+
+        // Save as Picture: its own dialog, the sprite's inks in a PNG.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("grey.png");
+        platform->fileAnswers.push_back(path);
+        action("savePicture")->trigger();
+        QCOMPARE(platform->saveRequests.value(0).defaultSuffix, QStringLiteral("png"));
+        QCOMPARE(window->commonDialog1().fileName, QString());
+        const QImage saved(path);
+        QCOMPARE(saved.size(), QSize(8, 8));
+        QCOMPARE(saved.pixel(0, 7), qRgb(0xFF, 0xFF, 0xFF));
+        QCOMPARE(qAlpha(saved.pixel(1, 7)), 0);
+        QCOMPARE(saved.pixel(2, 7), qRgb(0x55, 0x55, 0x55));
+        QCOMPARE(saved.pixel(7, 7), qRgb(0xAA, 0xAA, 0xAA));
+        // ...which opens as the same cells.
+        window->document().NewSprite();
+        window->openFile(path);
+        QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral(".TDDD..L"));
+    }
+
+    // A picture of at most four greys is read by their levels, any other by
+    // the threshold; pixels of alpha below 128 are transparent cells.
+    void picturesOfGreyKeepTheirLevels_data()
+    {
+        QTest::addColumn<QList<QRgb>>("colours");
+        QTest::addColumn<QString>("cells");
+        const QRgb clear = qRgba(0, 0, 0, 0);
+        QTest::newRow("four greys") << QList<QRgb>{qRgb(0, 0, 0), qRgb(100, 100, 100),
+                                                   qRgb(150, 150, 150), qRgb(255, 255, 255)}
+                                    << "BDL.";
+        QTest::newRow("greys at the edges of the levels")
+            << QList<QRgb>{qRgb(42, 42, 42), qRgb(43, 43, 43), qRgb(212, 212, 212),
+                           qRgb(213, 213, 213)}
+            << "BDL.";
+        QTest::newRow("grey and transparent") << QList<QRgb>{qRgb(170, 170, 170), clear,
+                                                             qRgba(9, 9, 9, 127), qRgb(0, 0, 0)}
+                                              << "LTTB";
+        QTest::newRow("five greys, by the threshold")
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(100, 100, 100), qRgb(150, 150, 150),
+                           qRgb(255, 255, 255), qRgb(127, 127, 127)}
+            << "BB..B";
+        QTest::newRow("a colour, by the threshold")
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(100, 100, 100), qRgb(150, 150, 150),
+                           qRgb(200, 0, 0)}
+            << "BB.B";
+    }
+
+    void picturesOfGreyKeepTheirLevels()
+    {
+        QFETCH(QList<QRgb>, colours);
+        QFETCH(QString, cells);
+        QImage image(int(colours.size()), 1, QImage::Format_ARGB32);
+        for (int x = 0; x < colours.size(); ++x)
+            image.setPixel(x, 0, colours[x]);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("row.png");
+        QVERIFY(image.save(path));
+        window->openFile(path);
+        QCOMPARE(platform->messages.size(), 0);
+        QCOMPARE(inkRowsOf(window->document().pixels()), QStringList{cells});
+    }
+
     void failingBuildKeepsPartialTextAndReports()
     {
         window->document().setCodeBuilder([](std::string& out, const SpriteGrid&) {

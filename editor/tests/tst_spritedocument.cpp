@@ -178,6 +178,110 @@ private slots:
         QCOMPARE(document->buildSpriteFileText(), std::string("0103011"));
     }
 
+    // A press on a cell of each ink with each ink there is to choose.
+    void pressesFollowTheInk_data()
+    {
+        QTest::addColumn<QString>("ink");
+        QTest::addColumn<QString>("cells"); // the row before and after a press on each
+        QTest::addColumn<QString>("pressed");
+        // Black is the click: white and transparent turn black, the rest white.
+        QTest::newRow("black") << "B" << "BDL.T" << "...BB";
+        QTest::newRow("dark grey") << "D" << "BDL.T" << "D.DDD";
+        QTest::newRow("light grey") << "L" << "BDL.T" << "LL.LL";
+        QTest::newRow("transparent") << "T" << "BDL.T" << "TTTT.";
+    }
+
+    void pressesFollowTheInk()
+    {
+        QFETCH(QString, ink);
+        QFETCH(QString, cells);
+        QFETCH(QString, pressed);
+        const Ink chosen = inkOfLevel(QStringLiteral(".LDB").indexOf(ink), ink == "T");
+        for (int cell = 0; cell < cells.size(); ++cell) {
+            document->takeSprite(inkedPixelsOf({cells}));
+            QSignalSpy built(document.get(), &SpriteDocument::codeChanged);
+            const std::size_t steps = document->history().undoCount();
+            document->pressCell(SpriteGrid::indexOf(15, 11 + cell), chosen);
+            QString expected = cells;
+            expected[cell] = pressed[cell];
+            QCOMPARE(inkRowsOf(document->pixels()), QStringList{expected});
+            QCOMPARE(built.count(), 1);
+            QCOMPARE(document->history().undoCount(), steps + 1);
+            // The code sees grey as black and transparent as white.
+            QCOMPARE(QString::fromStdString(document->codeText()),
+                     codeOf({QString(expected).replace(QRegularExpression("[BDL]"), "1")
+                                 .replace(QRegularExpression("[.T]"), "0")}));
+            document->undo();
+            QCOMPARE(inkRowsOf(document->pixels()), QStringList{cells});
+        }
+    }
+
+    // The commands that set a colour leave opaque cells of that colour; the
+    // moves and Invert Grey Levels carry or swap the inks.
+    void commandsAndInks_data()
+    {
+        QTest::addColumn<Command>("command");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<int>("codes");
+        QTest::newRow("invert") << Command([](SpriteDocument& d) { d.Invert(); })
+                                << QStringList{"...BB", "BB..."} << 1;
+        QTest::newRow("fill black") << Command([](SpriteDocument& d) { d.FillBlack(); })
+                                    << QStringList(2, "BBBBB") << 1;
+        QTest::newRow("clear") << Command([](SpriteDocument& d) { d.ClearSprite(); })
+                               << QStringList(2, ".....") << 1;
+        QTest::newRow("new") << Command([](SpriteDocument& d) { d.NewSprite(); })
+                             << QStringList(8, "........") << 3;
+        QTest::newRow("sprite file")
+            << Command([](SpriteDocument& d) { d.loadSpriteFileBytes("02051010101010"); })
+            << QStringList{"B.B.B", ".B.B."} << 1;
+        QTest::newRow("invert grey levels")
+            << Command([](SpriteDocument& d) { d.invertGreyLevels(); })
+            << QStringList{".LDBT", "TBLD."} << 1;
+        QTest::newRow("flip") << Command([](SpriteDocument& d) {
+            d.transform(SpriteTransform::FlipHorizontal);
+        }) << QStringList{"T.LDB", "BLD.T"} << 1;
+        QTest::newRow("shift down") << Command([](SpriteDocument& d) {
+            d.transform(SpriteTransform::ShiftDown);
+        }) << QStringList{"T.DLB", "BDL.T"} << 1;
+    }
+
+    void commandsAndInks()
+    {
+        QFETCH(Command, command);
+        QFETCH(QStringList, after);
+        QFETCH(int, codes);
+        const QStringList before{"BDL.T", "T.DLB"};
+        document->takeSprite(inkedPixelsOf(before));
+        QSignalSpy built(document.get(), &SpriteDocument::codeChanged);
+        command(*document);
+        QCOMPARE(inkRowsOf(document->pixels()), after);
+        QCOMPARE(built.count(), codes);
+        // Hidden cells are white: the size never uncovers a stale ink.
+        for (int index = 1; index <= SpriteGrid::CellCount; ++index)
+            if (!document->grid().isShown(index))
+                QCOMPARE(int(document->ink(index)), int(Ink::White));
+        // One step back gives every ink again.
+        document->undo();
+        QCOMPARE(inkRowsOf(document->pixels()), before);
+        document->redo();
+        QCOMPARE(inkRowsOf(document->pixels()), after);
+    }
+
+    void strokeOfInkIsOneStep()
+    {
+        document->takeSprite(inkedPixelsOf({"BBBB"}));
+        const std::size_t steps = document->history().undoCount();
+        document->beginStep();
+        document->pressCell(SpriteGrid::indexOf(15, 12), Ink::LightGrey);
+        for (int column : {13, 14, 15})
+            document->paintInk(SpriteGrid::indexOf(15, column), Ink::LightGrey);
+        document->endStep();
+        QCOMPARE(inkRowsOf(document->pixels()), QStringList{"LLLL"});
+        QCOMPARE(document->history().undoCount(), steps + 1);
+        document->undo();
+        QCOMPARE(inkRowsOf(document->pixels()), QStringList{"BBBB"});
+    }
+
 private:
     std::unique_ptr<SpriteDocument> document;
 };
