@@ -670,17 +670,18 @@ constexpr std::size_t PtMaskDigits = 32;
 
 void AxeReading::readPtMask(std::string_view digits, int number)
 {
+    const bool afterData = started_;
+    started_ = true; // a refusal below is worth showing: this is Axe data
     if (digits.size() != PtMaskDigits || !isHexDigits(digits)) {
         refuse(number, ": " + quoted(digits) + " after the .PT-MASK comment on " +
                            lineText(ptMaskLine_) + " is not 32 hex digits");
         return;
     }
-    if (started_) {
+    if (afterData) {
         refuse(number, " starts a second sprite: the .PT-MASK data on " + lineText(ptMaskLine_) +
                            " follows other data");
         return;
     }
-    started_ = true;
     for (std::size_t at = 0; at < digits.size(); at += 2)
         ptMask_.push_back(
             static_cast<std::uint8_t>(hexDigit(digits[at]) * 16 + hexDigit(digits[at + 1])));

@@ -151,6 +151,63 @@ private slots:
         QCOMPARE(grid ? blockOf(*grid).join(' ') : QString(), sprite);
         QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
     }
+
+    // Grey planes, marked masks, C arrays and Pt-Mask data as people write
+    // them by hand too: the cells they give ('B' black, 'D' dark grey, 'L'
+    // light grey, '.' white, 'T' transparent), or the reason.
+    void readsGreyAndMasks_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QString>("reason");
+        const auto row = [](const char* name, const QString& text, const QString& cells,
+                            const QString& reason = {}) {
+            QTest::newRow(name) << text << cells << reason;
+        };
+        row("planes, labels without colons", "hero_dark\n .db $FF\nhero_light\n .db $0F",
+            "DDDDBBBB");
+        row("planes, the light one first", "hero_light:\n .db $FF\nhero_dark:\n .db $0F", "",
+            "line 3 starts a second sprite");
+        row("planes of two heights", "a_dark:\n .db 1\n .db 1\na_light:\n .db 1", "",
+            "its dark plane has 2 rows, its light plane 1");
+        row("an AND mask in capitals", " .db $F0 ; MASK\n .db $0F", "TTTTBBBB");
+        row("an OR mask of one pixel", " .db %10000000 ; mask\n .db %10000000", "B");
+        row("a mask row short", " .db $FF ; mask\n .db 0\n .db 0", "",
+            "it has 2 rows and 1 mask row; a mask has one row for each row");
+        row("a mask of three values", " .db 1,2,3 ; mask\n .db 1", "",
+            "its mask rows hold three or more values");
+        row("C planes, // marks",
+            "const unsigned char s_dark[] = {\n 0x0F, // mask\n 0xC0 };\n"
+            "const unsigned char s_light[] = { 0x0F, /* mask */\n 0xA0 };",
+            "BDL.");
+        row("C, two sprites", "unsigned char a[] = { 1 };\n#define X 1\nunsigned char b[] = { 2 };",
+            "", "line 3 starts a second sprite: \"b\"");
+        row("C, a statement", "unsigned char a[] = { 1 };\nint x = 2;", "",
+            "line 2 is not a C array of bytes");
+        row("Pt-Mask, bare digits",
+            ".PT-MASK\n" + QString("C0").repeated(8) + QString("A0").repeated(8),
+            QStringList(8, "BD.TTTTT").join(' '));
+        row("Pt-Mask, 30 digits", ".PT-MASK\n[" + QString("0").repeated(30) + "]", "",
+            "is not 32 hex digits");
+        row("Pt-Mask after data", "[FF]\n.PT-MASK\n[" + QString("0").repeated(32) + "]", "",
+            "line 3 starts a second sprite");
+        row("32 digits without the comment", "[" + QString("FF").repeated(16) + "]", "",
+            "16 bytes make 16 rows");
+    }
+
+    void readsGreyAndMasks()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, cells);
+        QFETCH(QString, reason);
+        std::string why;
+        bool readAsCode = false;
+        const std::optional<SpritePixels> pixels =
+            readSpriteCodePixels(text.toStdString(), why, readAsCode);
+        QCOMPARE(pixels ? inkRowsOf(*pixels).join(' ') : QString(), cells);
+        QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
+        QVERIFY(readAsCode);
+    }
 };
 
 QTEST_APPLESS_MAIN(SpriteCodeTest)

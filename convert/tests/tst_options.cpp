@@ -68,6 +68,14 @@ private slots:
         refused("--label-suffix=-x a", "'-x' cannot end a label");
         refused("--threshold=256 a", "'256' is not a threshold from 0 to 255");
         refused("--threshold=-1 a", "'-1' is not a threshold from 0 to 255");
+        refused("--pt-mask --to=c a", "--pt-mask goes with --to=axe only");
+        refused("--pt-mask --bytes a", "--pt-mask goes with --to=axe only");
+        refused("--pt-mask --tile=16x16 a",
+                "--pt-mask draws 8 x 8 sprites, not tiles of 16 x 16: give --tile=8x8");
+        refused("--pt-mask --shades=4 a",
+                "--shades does not go with --pt-mask, which reads three levels");
+        refused("--to=axe --pt-mask --header a",
+                "--header does not go with --pt-mask, which reads three levels");
         refused("--threshold=128 --shades=4 a",
                 "--threshold goes with two colours only, not with --shades");
         refused("--to=8xv a", "--to=8xv needs the AppVar's name: --name=NAME");
@@ -160,6 +168,9 @@ private slots:
         QTest::newRow("an AppVar, archived, any size")
             << "--to=8xv --name=SPRITES --archived a b"
             << "8xv" << false << 4096 << 4096 << false << rows;
+        QTest::newRow("--pt-mask chooses Axe")
+            << "--pt-mask --tile=8x8 a"
+            << "axe" << false << 4096 << 4096 << false << size;
         QTest::newRow("labels after --") << "--label -- --to=c"
                                          << "code" << true << 0 << 0 << true << rows;
     }

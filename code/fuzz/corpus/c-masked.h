@@ -1,0 +1,4 @@
+const unsigned char s[] = {
+    0xF0, /* mask */
+    0x0F
+};
