@@ -1,5 +1,5 @@
-// Budgets: the 15 x 15 code text, a cell click until the code box holds the
-// new text, Invert on 15 x 15 with its progress repaints, opening a sprite
+// Budgets: the 15 x 15 code text, a cell click (and a press with each ink)
+// until the code box holds the new text, Invert Grey Levels, Invert on 15 x 15 with its progress repaints, opening a sprite
 // file through the window, undo and redo, a transform, a paste and one move
 // of a drag stroke. Run offscreen.
 #include "code/spritecode.h"
@@ -69,6 +69,47 @@ void cellClickToCode(benchmark::State& state)
     }
 }
 BENCHMARK(cellClickToCode)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// A press with each ink, from the grid's Ink menu, until the code box holds
+// the new text; range(0) is the ink (1 black to 4 transparent).
+void inkPressToCode(benchmark::State& state)
+{
+    ShownWindow shown;
+    const char* inks[] = {"inkBlack", "inkDarkGrey", "inkLightGrey", "inkTransparent"};
+    shown.window.findChild<QAction*>(inks[state.range(0) - 1])->trigger();
+    auto* view = shown.window.findChild<GridView*>(QStringLiteral("Shape1"));
+    const QPoint centre = GridView::cellRect(113).center();
+    for (auto _ : state) {
+        QTest::mouseClick(view, Qt::LeftButton, {}, centre);
+        benchmark::DoNotOptimize(shown.window.codeText());
+    }
+}
+BENCHMARK(inkPressToCode)
+    ->DenseRange(1, 4)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// Invert Grey Levels on 15 x 15 of every ink, through the window.
+void invertGreyLevels15x15(benchmark::State& state)
+{
+    ShownWindow shown;
+    SpritePixels pixels(SpriteGrid::Side, SpriteGrid::Side);
+    for (int at = 0; at < SpriteGrid::CellCount; ++at) {
+        pixels.levels[std::size_t(at)] = static_cast<unsigned char>(at % 4);
+        pixels.transparent[std::size_t(at)] = at % 7 == 0 && at % 4 == 0;
+    }
+    shown.window.document().takeSprite(pixels);
+    QAction* invert = shown.window.findChild<QAction*>(QStringLiteral("invertGreyLevels"));
+    for (auto _ : state) {
+        invert->trigger();
+        benchmark::DoNotOptimize(shown.window.codeText());
+    }
+}
+BENCHMARK(invertGreyLevels15x15)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
