@@ -40,6 +40,8 @@ QString usageText()
         "FILE, a sprite file (.spr), sprite code, a TI-83 Plus picture file (.8xi) or\n"
         "a picture, whose drawn pixels must fit 15 x 15, is opened in the editor once\n"
         "the splash window's OK is pressed, read as quillox-convert reads it.\n"
+        "A .spr file keeps black and white only; the grid's Save as Picture keeps\n"
+        "grey and transparent cells in a PNG, which opens again as the same cells.\n"
         "\n"
         "  -h, --help     show this help and exit\n"
         "      --version  show the version and exit\n");
