@@ -39,10 +39,10 @@ using PixelRows = std::vector<std::vector<bool>>;
 // One plane's rows as read, before its width is settled: a sprite's rows,
 // or a grey sprite's dark or light plane, with its marked mask rows.
 struct PlaneRows {
-    PixelRows rows; // as wide as read: whole bytes, or a binary value's digits
-    PixelRows mask; // as many as the rows, or none
-    int width = 0;  // the width a plain sprite of these rows has
-    int drawn = 0;  // the narrowest width that holds every set pixel
+    PixelRows rows;          // as wide as read: whole bytes, or a binary value's digits
+    PixelRows mask;          // as many as the rows, or none
+    int width = 0;           // the width a plain sprite of these rows has
+    int drawn = 0;           // the narrowest width that holds every set pixel
     bool fixedWidth = false; // the width is the author's (a header, wide rows)
 };
 
@@ -232,8 +232,7 @@ private:
 bool CodeReading::readLine(std::string_view line, int number)
 {
     const std::size_t semicolon = line.find(';');
-    const bool mask =
-        semicolon != std::string_view::npos && isMaskMark(line.substr(semicolon + 1));
+    const bool mask = semicolon != std::string_view::npos && isMaskMark(line.substr(semicolon + 1));
     line = content(line);
     if (line.empty())
         return true;
@@ -595,13 +594,12 @@ std::optional<SpritePixels> pixelsOf(const std::vector<PlaneRows>& planes, std::
     for (std::size_t y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const std::size_t at = pixels.at(x, static_cast<int>(y));
-            pixels.levels[at] =
-                planes.size() == 1
-                    ? (bit(planes[0].rows, y, x) ? 3 : 0)
-                    : static_cast<unsigned char>(2 * bit(planes[0].rows, y, x) +
-                                                 bit(planes[1].rows, y, x));
-            pixels.transparent[at] = !mask.empty() && bit(mask, y, x) == andMask &&
-                                     pixels.levels[at] == 0;
+            pixels.levels[at] = planes.size() == 1
+                                    ? (bit(planes[0].rows, y, x) ? 3 : 0)
+                                    : static_cast<unsigned char>(2 * bit(planes[0].rows, y, x) +
+                                                                 bit(planes[1].rows, y, x));
+            pixels.transparent[at] =
+                !mask.empty() && bit(mask, y, x) == andMask && pixels.levels[at] == 0;
         }
     return pixels;
 }
@@ -887,7 +885,8 @@ void CArrayReading::readLine(std::string_view line, int number)
         }
         const std::string_view before = trimmed(held.substr(0, bracket));
         const std::size_t nameStart = before.find_last_of(" \t*") + 1;
-        const std::string_view name = before.substr(nameStart == std::string_view::npos ? 0 : nameStart);
+        const std::string_view name =
+            before.substr(nameStart == std::string_view::npos ? 0 : nameStart);
         if (arrays_ > 0 && !planes_.startsPlane(name)) {
             refuse(number, " starts a second sprite: " + quoted(name));
             return;

@@ -219,9 +219,9 @@ std::optional<UsageError> checkPtMask(Options& options, const OutputFormat& outp
                           std::to_string(options.picture.tileWidth) + " x " +
                           std::to_string(options.picture.tileHeight) + ": give --tile=8x8"};
     if (options.style.shades != 2 || options.thresholdGiven || options.style.header)
-        return UsageError{std::string(options.style.header ? "--header" : options.thresholdGiven
-                                                                           ? "--threshold"
-                                                                           : "--shades") +
+        return UsageError{std::string(options.style.header     ? "--header"
+                                      : options.thresholdGiven ? "--threshold"
+                                                               : "--shades") +
                           " does not go with --pt-mask, which reads three levels"};
     options.style.shades = 3;
     options.picture.mask = true;

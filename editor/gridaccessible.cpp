@@ -36,7 +36,8 @@ public:
             const QString name = QStringLiteral("Row %1, column %2")
                                      .arg(SpriteGrid::rowOf(cellIndex_))
                                      .arg(SpriteGrid::columnOf(cellIndex_));
-            return ink == Ink::Black || ink == Ink::White ? name : name + QStringLiteral(", ") + colour;
+            return ink == Ink::Black || ink == Ink::White ? name
+                                                          : name + QStringLiteral(", ") + colour;
         }
         case QAccessible::Value:
         case QAccessible::Description:

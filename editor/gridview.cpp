@@ -65,7 +65,8 @@ void GridView::paintInk(QPainter& painter, const QRect& rect, Ink ink, Rgb colou
         painter.save();
         painter.setClipRect(rect);
         for (int y = 0; y < rect.height(); y += CheckerSide)
-            for (int x = (y / CheckerSide) % 2 * CheckerSide; x < rect.width(); x += 2 * CheckerSide)
+            for (int x = (y / CheckerSide) % 2 * CheckerSide; x < rect.width();
+                 x += 2 * CheckerSide)
                 painter.fillRect(rect.x() + x, rect.y() + y, CheckerSide, CheckerSide,
                                  QColor::fromRgb(TransparentDark));
         painter.restore();

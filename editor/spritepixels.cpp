@@ -20,7 +20,8 @@ SpritePixels pixelsOfSprite(const SpriteGrid& grid, const CellInks& inks)
     SpritePixels pixels(grid.width(), grid.height());
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x) {
-            const int index = SpriteGrid::indexOf(grid.rowPosition() + y, grid.columnPosition() + x);
+            const int index =
+                SpriteGrid::indexOf(grid.rowPosition() + y, grid.columnPosition() + x);
             const Ink ink =
                 resolvedInk(grid.colour(index), inks[static_cast<std::size_t>(index - 1)]);
             pixels.levels[pixels.at(x, y)] = greyLevelOf(ink);
@@ -47,7 +48,8 @@ InkedSprite inkedSpriteOfPixels(const SpritePixels& pixels)
         for (int x = 0; x < pixels.width; ++x) {
             const std::size_t at = pixels.at(x, y);
             const Ink ink = inkOfLevel(pixels.levels[at], pixels.transparent[at] != 0);
-            const int index = SpriteGrid::indexOf(grid.rowPosition() + y, grid.columnPosition() + x);
+            const int index =
+                SpriteGrid::indexOf(grid.rowPosition() + y, grid.columnPosition() + x);
             sprite.grid.setColour(index, gridColourOf(ink));
             sprite.inks[static_cast<std::size_t>(index - 1)] = ink;
         }

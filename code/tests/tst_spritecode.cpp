@@ -98,8 +98,8 @@ private slots:
         row("width and height first", ".db 2,1\n.db $80", "10");
         row("a 7-pixel player, width and height first",
             "player:\n\t.db\t\t7, 2\n\t.db\t\t%0001000\n\t.db\t\t%0011100", "0000100 0001110");
-        row("a width header narrower than the drawing is no width",
-            ".db 2,2\n.db $FF\n.db $00", "11111111 00000000");
+        row("a width header narrower than the drawing is no width", ".db 2,2\n.db $FF\n.db $00",
+            "11111111 00000000");
         row("a header of other counts is a row", ".db 2,5\n.db $80", "",
             "lengths: line 2 holds 1 value, line 1 2");
         // Only the editor's exact lines hold a digit a pixel.

@@ -168,9 +168,8 @@ private slots:
         QTest::newRow("an AppVar, archived, any size")
             << "--to=8xv --name=SPRITES --archived a b"
             << "8xv" << false << 4096 << 4096 << false << rows;
-        QTest::newRow("--pt-mask chooses Axe")
-            << "--pt-mask --tile=8x8 a"
-            << "axe" << false << 4096 << 4096 << false << size;
+        QTest::newRow("--pt-mask chooses Axe") << "--pt-mask --tile=8x8 a"
+                                               << "axe" << false << 4096 << 4096 << false << size;
         QTest::newRow("labels after --") << "--label -- --to=c"
                                          << "code" << true << 0 << 0 << true << rows;
     }

@@ -577,7 +577,8 @@ private slots:
         QCOMPARE(grid->child(57)->text(QAccessible::Name),
                  QStringLiteral("Row 15, column 9, transparent"));
         QCOMPARE(grid->child(56)->text(QAccessible::Value), QStringLiteral("dark grey"));
-        QCOMPARE(grid->child(58)->text(QAccessible::Name), QStringLiteral("Row 15, column 10, dark grey"));
+        QCOMPARE(grid->child(58)->text(QAccessible::Name),
+                 QStringLiteral("Row 15, column 10, dark grey"));
         QCOMPARE(grid->child(0)->text(QAccessible::Name), QStringLiteral("Row 8, column 8"));
         action("invertGreyLevels")->trigger();
         QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral("LTLLLBBD"));
@@ -622,16 +623,15 @@ private slots:
             << QList<QRgb>{qRgb(42, 42, 42), qRgb(43, 43, 43), qRgb(212, 212, 212),
                            qRgb(213, 213, 213)}
             << "BDL.";
-        QTest::newRow("grey and transparent") << QList<QRgb>{qRgb(170, 170, 170), clear,
-                                                             qRgba(9, 9, 9, 127), qRgb(0, 0, 0)}
-                                              << "LTTB";
+        QTest::newRow("grey and transparent")
+            << QList<QRgb>{qRgb(170, 170, 170), clear, qRgba(9, 9, 9, 127), qRgb(0, 0, 0)}
+            << "LTTB";
         QTest::newRow("five greys, by the threshold")
             << QList<QRgb>{qRgb(0, 0, 0), qRgb(100, 100, 100), qRgb(150, 150, 150),
                            qRgb(255, 255, 255), qRgb(127, 127, 127)}
             << "BB..B";
         QTest::newRow("a colour, by the threshold")
-            << QList<QRgb>{qRgb(0, 0, 0), qRgb(100, 100, 100), qRgb(150, 150, 150),
-                           qRgb(200, 0, 0)}
+            << QList<QRgb>{qRgb(0, 0, 0), qRgb(100, 100, 100), qRgb(150, 150, 150), qRgb(200, 0, 0)}
             << "BB.B";
     }
 

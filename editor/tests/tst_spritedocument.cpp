@@ -185,10 +185,18 @@ private slots:
         QTest::addColumn<QString>("cells"); // the row before and after a press on each
         QTest::addColumn<QString>("pressed");
         // Black is the click: white and transparent turn black, the rest white.
-        QTest::newRow("black") << "B" << "BDL.T" << "...BB";
-        QTest::newRow("dark grey") << "D" << "BDL.T" << "D.DDD";
-        QTest::newRow("light grey") << "L" << "BDL.T" << "LL.LL";
-        QTest::newRow("transparent") << "T" << "BDL.T" << "TTTT.";
+        QTest::newRow("black") << "B"
+                               << "BDL.T"
+                               << "...BB";
+        QTest::newRow("dark grey") << "D"
+                                   << "BDL.T"
+                                   << "D.DDD";
+        QTest::newRow("light grey") << "L"
+                                    << "BDL.T"
+                                    << "LL.LL";
+        QTest::newRow("transparent") << "T"
+                                     << "BDL.T"
+                                     << "TTTT.";
     }
 
     void pressesFollowTheInk()
@@ -209,7 +217,8 @@ private slots:
             QCOMPARE(document->history().undoCount(), steps + 1);
             // The code sees grey as black and transparent as white.
             QCOMPARE(QString::fromStdString(document->codeText()),
-                     codeOf({QString(expected).replace(QRegularExpression("[BDL]"), "1")
+                     codeOf({QString(expected)
+                                 .replace(QRegularExpression("[BDL]"), "1")
                                  .replace(QRegularExpression("[.T]"), "0")}));
             document->undo();
             QCOMPARE(inkRowsOf(document->pixels()), QStringList{cells});
@@ -225,8 +234,8 @@ private slots:
         QTest::addColumn<int>("codes");
         QTest::newRow("invert") << Command([](SpriteDocument& d) { d.Invert(); })
                                 << QStringList{"...BB", "BB..."} << 1;
-        QTest::newRow("fill black") << Command([](SpriteDocument& d) { d.FillBlack(); })
-                                    << QStringList(2, "BBBBB") << 1;
+        QTest::newRow("fill black")
+            << Command([](SpriteDocument& d) { d.FillBlack(); }) << QStringList(2, "BBBBB") << 1;
         QTest::newRow("clear") << Command([](SpriteDocument& d) { d.ClearSprite(); })
                                << QStringList(2, ".....") << 1;
         QTest::newRow("new") << Command([](SpriteDocument& d) { d.NewSprite(); })
@@ -239,10 +248,11 @@ private slots:
             << QStringList{".LDBT", "TBLD."} << 1;
         QTest::newRow("flip") << Command([](SpriteDocument& d) {
             d.transform(SpriteTransform::FlipHorizontal);
-        }) << QStringList{"T.LDB", "BLD.T"} << 1;
-        QTest::newRow("shift down") << Command([](SpriteDocument& d) {
-            d.transform(SpriteTransform::ShiftDown);
-        }) << QStringList{"T.DLB", "BDL.T"} << 1;
+        }) << QStringList{"T.LDB", "BLD.T"}
+                              << 1;
+        QTest::newRow("shift down")
+            << Command([](SpriteDocument& d) { d.transform(SpriteTransform::ShiftDown); })
+            << QStringList{"T.DLB", "BDL.T"} << 1;
     }
 
     void commandsAndInks()

@@ -106,8 +106,8 @@ private slots:
         if (grey)
             inks << "--shades=4";
         if (masked)
-            inks << "--mask" << "--mask-order=" + order.toLower()
-                 << "--mask-polarity=" + polarity.toLower();
+            inks << "--mask"
+                 << "--mask-order=" + order.toLower() << "--mask-polarity=" + polarity.toLower();
         const auto converted = [&](const QStringList& options) {
             std::vector<std::string> arguments;
             for (const QString& option : options + inks + QStringList{picture})
@@ -125,20 +125,20 @@ private slots:
             action(directive.editorName)->trigger();
             action(directive.radixName)->trigger();
             action("copyAssemblerBytes")->trigger();
-            outputs.append({platform_->clipboardTexts.last(),
-                            converted(QStringList{"--bytes"} + directive.converterOptions +
-                                      spriteLabel)});
+            outputs.append(
+                {platform_->clipboardTexts.last(),
+                 converted(QStringList{"--bytes"} + directive.converterOptions + spriteLabel)});
             const QString saved = dir.filePath(QStringLiteral("hero.z80"));
             platform_->fileAnswers.push_back(saved);
             action("saveAssemblerBytes")->trigger();
-            outputs.append({QString::fromLatin1(contents(saved)),
-                            converted(QStringList{"--bytes", "--label=hero"} +
-                                      directive.converterOptions)});
+            outputs.append(
+                {QString::fromLatin1(contents(saved)),
+                 converted(QStringList{"--bytes", "--label=hero"} + directive.converterOptions)});
         }
         action("copyHexBytes")->trigger();
-        outputs.append({platform_->clipboardTexts.last(),
-                        converted(QStringList{"--bytes", "--radix=hex", "--directive=.byte"} +
-                                  spriteLabel)});
+        outputs.append(
+            {platform_->clipboardTexts.last(),
+             converted(QStringList{"--bytes", "--radix=hex", "--directive=.byte"} + spriteLabel)});
         action("copyCArray")->trigger();
         outputs.append({platform_->clipboardTexts.last(), converted({"--to=c", "--label=sprite"})});
         for (const auto& [editor, converter] : outputs)

@@ -1,4 +1,2 @@
-const unsigned char s[] = {
-    0xF0, /* mask */
-    0x0F
-};
+const unsigned char s[] = {0xF0, /* mask */
+                           0x0F};
