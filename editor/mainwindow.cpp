@@ -7,6 +7,7 @@
 #include "editor/gridview.h"
 #include "editor/messages.h"
 #include "editor/progressbar.h"
+#include "editor/screenwindow.h"
 #include "editor/statuspanels.h"
 #include "editor/twips.h"
 #include "files/picture.h"
@@ -332,6 +333,20 @@ void MainWindow::createInkActions()
                                     [this] { document_.invertGreyLevels(); }));
     gridMenu_->addAction(
         makeAction("savePicture", tr("Save as Pictur&e..."), {}, &MainWindow::savePicture));
+    QAction* screen = makeAction("calculatorScreen", tr("Calculator &Screen"), {Qt::Key_F5},
+                                 &MainWindow::showCalculatorScreen);
+    addAction(screen);
+    gridMenu_->addSeparator();
+    gridMenu_->addAction(screen);
+}
+
+void MainWindow::showCalculatorScreen()
+{
+    if (!screenWindow_)
+        screenWindow_ = new ScreenWindow(platform_, document_, this);
+    screenWindow_->show();
+    screenWindow_->raise();
+    screenWindow_->activateWindow();
 }
 
 void MainWindow::savePicture()

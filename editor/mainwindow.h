@@ -20,6 +20,7 @@ namespace quillox
 
 class CodeBox;
 class GridView;
+class ScreenWindow;
 class StatusPanels;
 
 // The main window "progg": shows the sprite document (the grid, the sliders,
@@ -53,6 +54,10 @@ public:
     void copyCodeAsBytes(bool hex);
     // Saves the active block with its inks as a PNG, one pixel a cell.
     void savePicture();
+    // Shows the calculator's screen window, made on first use, in front.
+    void showCalculatorScreen();
+    // The screen window, or null before its first use.
+    ScreenWindow* screenWindow() const { return screenWindow_; }
     void copyToClipboard(const std::string& text);
 
 signals:
@@ -137,6 +142,7 @@ private:
     QAction* rotateAction_ = nullptr;
     QAction* pasteAction_ = nullptr;
     QMenu* gridMenu_ = nullptr;
+    ScreenWindow* screenWindow_ = nullptr;
 };
 
 } // namespace quillox

@@ -52,6 +52,7 @@ public:
     virtual QString clipboardText() = 0;
     // The picture on the clipboard, as pixel editors copy one; null when none.
     virtual QImage clipboardImage() = 0;
+    virtual void setClipboardImage(const QImage& image) = 0;
 
     virtual void openUrl(const QUrl& url) = 0;
 

@@ -97,6 +97,11 @@ QImage QtPlatform::clipboardImage()
     return QApplication::clipboard()->image();
 }
 
+void QtPlatform::setClipboardImage(const QImage& image)
+{
+    QApplication::clipboard()->setImage(image);
+}
+
 void QtPlatform::openUrl(const QUrl& url)
 {
     QDesktopServices::openUrl(url);

@@ -21,6 +21,7 @@ public:
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
     QImage clipboardImage() override;
+    void setClipboardImage(const QImage& image) override;
     void openUrl(const QUrl& url) override;
     QTime currentTime() override;
     QDate currentDate() override;

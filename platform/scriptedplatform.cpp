@@ -78,6 +78,12 @@ QImage ScriptedPlatform::clipboardImage()
     return clipboardPicture;
 }
 
+void ScriptedPlatform::setClipboardImage(const QImage& image)
+{
+    clipboardImages.append(image);
+    clipboardPicture = image;
+}
+
 void ScriptedPlatform::openUrl(const QUrl& url)
 {
     openedUrls.append(url);

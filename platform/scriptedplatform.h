@@ -44,6 +44,8 @@ public:
     // What the clipboard holds now; a test may put text or a picture there to paste.
     QString clipboard;
     QImage clipboardPicture;
+    // The pictures the program put on the clipboard, in order.
+    QList<QImage> clipboardImages;
     QList<QUrl> openedUrls;
     // "time" and "date", in the order the clock was read.
     QStringList clockReadings;
@@ -61,6 +63,7 @@ public:
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
     QImage clipboardImage() override;
+    void setClipboardImage(const QImage& image) override;
     void openUrl(const QUrl& url) override;
     QTime currentTime() override;
     QDate currentDate() override;
