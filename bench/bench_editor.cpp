@@ -1,15 +1,19 @@
-// Budgets: the 15 x 15 code text, a cell click (and a press with each ink)
-// until the code box holds the new text, Invert Grey Levels, Invert on 15 x 15 with its progress repaints, opening a sprite
-// file through the window, undo and redo, a transform, a paste and one move
-// of a drag stroke. Run offscreen.
+// Budgets: the calculator screen after a click, its tiles at zoom 8 and the
+// share of a core it takes in Flicker; the 15 x 15 code text, a cell click (and a press with each ink)
+// until the code box holds the new text, Invert Grey Levels, Invert on 15 x 15 with its progress
+// repaints, opening a sprite file through the window, undo and redo, a transform, a paste and one
+// move of a drag stroke. Run offscreen.
 #include "code/spritecode.h"
 #include "editor/codebox.h"
 #include "editor/gridview.h"
 #include "editor/mainwindow.h"
+#include "editor/screenwindow.h"
 #include "files/spritefile.h"
 #include "platform/scriptedplatform.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -260,6 +264,81 @@ BENCHMARK(dragMoveToNewCell)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(15)
     ->ReportAggregatesOnly(true);
+
+// The calculator screen window shown beside the main window, at `zoom`.
+struct ShownScreen : ShownWindow {
+    explicit ShownScreen(int zoom)
+    {
+        window.showCalculatorScreen();
+        screen = window.screenWindow();
+        screen->setZoom(zoom);
+        view = screen->findChild<QWidget*>(QStringLiteral("screenView"));
+        if (!QTest::qWaitForWindowExposed(screen))
+            qFatal("the screen window was never shown");
+    }
+    ScreenWindow* screen = nullptr;
+    QWidget* view = nullptr;
+};
+
+// A cell click until the screen window has drawn the screen again at zoom 4.
+void screenAfterCellClick(benchmark::State& state)
+{
+    ShownScreen shown(4);
+    auto* grid = shown.window.findChild<GridView*>(QStringLiteral("Shape1"));
+    const QPoint centre = GridView::cellRect(113).center();
+    for (auto _ : state) {
+        QTest::mouseClick(grid, Qt::LeftButton, {}, centre);
+        shown.view->repaint();
+    }
+}
+BENCHMARK(screenAfterCellClick)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// Tiles of a 15 x 15 sprite over the whole screen at zoom 8, drawn again
+// after a move of the sprite.
+void screenTilesAtZoom8(benchmark::State& state)
+{
+    ShownScreen shown(8);
+    shown.screen->findChild<QComboBox*>(QStringLiteral("background"))->setCurrentIndex(1);
+    int x = 0;
+    for (auto _ : state) {
+        shown.screen->setPosition({x = (x + 1) % 80, 20});
+        shown.view->repaint();
+    }
+}
+BENCHMARK(screenTilesAtZoom8)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// The share of one core the process takes over 10 s with the screen window
+// in Flicker (range 0 = 1), in Blend (0), or hidden in Flicker (2).
+void screenIdleCpu(benchmark::State& state)
+{
+    ShownScreen shown(4);
+    shown.screen->findChild<QComboBox*>(QStringLiteral("grey"))
+        ->setCurrentIndex(state.range(0) == 0 ? 0 : 1);
+    if (state.range(0) == 2)
+        shown.screen->hide();
+    for (auto _ : state) {
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(10000);
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        const auto micros = [](const rusage& usage) {
+            return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + usage.ru_utime.tv_usec +
+                   usage.ru_stime.tv_usec;
+        };
+        state.counters["core_percent"] =
+            100.0 * (micros(after) - micros(before)) / (clock.nsecsElapsed() / 1e3);
+    }
+}
+BENCHMARK(screenIdleCpu)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

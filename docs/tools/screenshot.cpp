@@ -1,16 +1,22 @@
-// Takes the picture of the main window for the documentation: shows the
-// window with a small sprite drawn and saves what the X server shows of it
-// as a PNG. screenshot.sh runs it under Xvfb.
+// Takes the pictures of the documentation: shows the main window with a
+// small sprite drawn (or, with "screen", the calculator screen window with a
+// masked grey sprite over a Pic background) and saves what the X server
+// shows of it as a PNG. screenshot.sh runs it under Xvfb.
 //
-// usage: quillox_screenshot OUTPUT.png
+// usage: quillox_screenshot OUTPUT.png [screen]
 #include "editor/mainwindow.h"
+#include "editor/screenwindow.h"
+#include "files/calculatorfile.h"
 #include "platform/scriptedplatform.h"
 #include "editor/spritegrid.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
@@ -40,42 +46,44 @@ protected:
     }
 };
 
+// A masked grey ship: '#' black, 'd' dark grey, 'l' light grey, '.' white,
+// ' ' transparent.
+const char* const Ship[] = {
+    "   ##   ", "  #dd#  ", " #dlld# ", "#dl..ld#", "#dl..ld#", " #dlld# ", "  #dd#  ", "   ##   ",
+};
+
 int fail(const QString& message)
 {
     QTextStream(stderr) << "quillox_screenshot: " << message << Qt::endl;
     return 1;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// A Pic of a night over a brick wall: stars above, bricks in the lower rows.
+std::string backgroundPic()
 {
-    QApplication app(argc, argv);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 2)
-        return fail(QStringLiteral("usage: quillox_screenshot OUTPUT.png"));
-    const QString output = arguments[1];
-
-    // A scripted desktop: the clock shows the same time in every picture.
-    ScriptedPlatform platform;
-    MainWindow window(platform);
-    constexpr int First = 8;
-    for (int row = 0; row < 8; ++row) {
-        for (int column = 0; column < 8; ++column) {
-            if (Face[row][column] == '#')
-                window.document().clickCell(SpriteGrid::indexOf(First + row, First + column));
+    SpritePixels scene(PicWidth, PicHeight);
+    for (int y = 0; y < PicHeight; ++y)
+        for (int x = 0; x < PicWidth; ++x) {
+            const bool star = y < 40 && (x * 7 + y * 13) % 89 == 0;
+            const bool mortar = y >= 44 && (y % 6 == 2 || (x + (y / 6 % 2) * 6) % 12 == 0);
+            scene.levels[scene.at(x, y)] = star || mortar || y == 43 ? 3 : 0;
         }
-    }
-    QWidget* grid = window.findChild<QWidget*>(QStringLiteral("Shape1"));
-    if (!grid)
-        return fail(QStringLiteral("the window has no grid"));
-    PaintCounter gridPaints(grid);
+    std::string reason;
+    return picFile(*picVariableName("Pic1"), *picBytesOf(scene, reason), false);
+}
+
+// Shows `window`, waits until `painted` has been painted and saves what the
+// X server shows of the window, which must be what it drew.
+int takePicture(QWidget& window, QWidget& painted, const QString& output)
+{
+    PaintCounter paints(&painted);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return fail(QStringLiteral("the window was never shown"));
     // The whole window is painted and flushed to the server in one pass.
-    if (!QTest::qWaitFor([&] { return gridPaints.paints > 0; }, 10000))
+    if (!QTest::qWaitFor([&] { return paints.paints > 0; }, 10000))
         return fail(QStringLiteral("the window was never painted"));
+    QTest::qWait(100);
 
     QScreen* screen = window.screen();
     if (!screen)
@@ -98,4 +106,60 @@ int main(int argc, char** argv)
     if (!shot.save(output, "PNG"))
         return fail(QStringLiteral("could not write %1").arg(output));
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    const bool screenWindow = arguments.size() == 3 && arguments[2] == QLatin1String("screen");
+    if (arguments.size() != 2 && !screenWindow)
+        return fail(QStringLiteral("usage: quillox_screenshot OUTPUT.png [screen]"));
+    const QString output = arguments[1];
+
+    // A scripted desktop: the clock shows the same time in every picture.
+    ScriptedPlatform platform;
+    MainWindow window(platform);
+    if (!screenWindow) {
+        constexpr int First = 8;
+        for (int row = 0; row < 8; ++row) {
+            for (int column = 0; column < 8; ++column) {
+                if (Face[row][column] == '#')
+                    window.document().clickCell(SpriteGrid::indexOf(First + row, First + column));
+            }
+        }
+        QWidget* grid = window.findChild<QWidget*>(QStringLiteral("Shape1"));
+        if (!grid)
+            return fail(QStringLiteral("the window has no grid"));
+        return takePicture(window, *grid, output);
+    }
+
+    SpritePixels ship(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const char cell = Ship[y][x];
+            ship.levels[ship.at(x, y)] = cell == '#' ? 3 : cell == 'd' ? 2 : cell == 'l' ? 1 : 0;
+            ship.transparent[ship.at(x, y)] = cell == ' ';
+        }
+    window.document().takeSprite(ship);
+    window.showCalculatorScreen();
+    ScreenWindow* screen = window.screenWindow();
+    QTemporaryDir dir;
+    const QString pic = dir.filePath(QStringLiteral("Pic1.8xi"));
+    QFile file(pic);
+    const std::string bytes = backgroundPic();
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        return fail(QStringLiteral("could not write the background"));
+    file.close();
+    platform.fileAnswers.push_back(pic);
+    screen->openBackground();
+    screen->findChild<QComboBox*>(QStringLiteral("mode"))->setCurrentIndex(3); // masked
+    screen->setPosition({44, 40});
+    QWidget* view = screen->findChild<QWidget*>(QStringLiteral("screenView"));
+    if (!view || !platform.messages.isEmpty())
+        return fail(QStringLiteral("the screen window shows no background"));
+    return takePicture(*screen, *view, output);
 }

@@ -3,8 +3,9 @@
 # private Xvfb server. From the source directory, after a build:
 #
 #   docs/tools/screenshot.sh docs/main-window.png [BUILD_DIR]
+#   docs/tools/screenshot.sh docs/calculator-screen.png BUILD_DIR screen
 #
-# BUILD_DIR defaults to build. Needs the packages xvfb and xauth.
+# BUILD_DIR defaults to build; "screen" takes the calculator screen window. Needs the packages xvfb and xauth.
 set -eu
 
 output=${1:?usage: screenshot.sh OUTPUT.png [BUILD_DIR]}
@@ -17,6 +18,6 @@ if [ ! -x "$program" ]; then
     exit 1
 fi
 rm -f "$output"
-sh "$here/../../tests/desktop/run-on-xvfb.sh" "$program" "$output"
+sh "$here/../../tests/desktop/run-on-xvfb.sh" "$program" "$output" ${3:+"$3"}
 [ -s "$output" ] || { echo "no picture was written to $output" >&2; exit 1; }
 echo "wrote $output"
