@@ -123,6 +123,20 @@ QAction* MainWindow::makeAction(const char* name, const QString& text,
     return action;
 }
 
+// One of a group's exclusive choices, in `menu`.
+template <typename Command>
+QAction* MainWindow::makeChoice(QMenu* menu, QActionGroup* group, const char* name,
+                                const QString& text, const QList<QKeySequence>& keys, bool chosen,
+                                Command run)
+{
+    QAction* action = makeAction(name, text, keys, run);
+    action->setCheckable(true);
+    action->setChecked(chosen);
+    group->addAction(action);
+    menu->addAction(action);
+    return action;
+}
+
 void MainWindow::createActions()
 {
     openAction_ =
@@ -236,11 +250,7 @@ void MainWindow::createCodeMenuActions()
     codeMenuActions_ << styles->menuAction();
     auto choice = [this, styles](QActionGroup* group, const char* name, const QString& text,
                                  bool chosen, auto choose) {
-        QAction* a = makeAction(name, text, {}, choose);
-        a->setCheckable(true);
-        a->setChecked(chosen);
-        group->addAction(a);
-        styles->addAction(a);
+        makeChoice(styles, group, name, text, {}, chosen, choose);
     };
     auto* directives = new QActionGroup(this);
     for (const char* directive : {".db", "db", "defb", ".byte"})
@@ -275,11 +285,7 @@ void MainWindow::createMaskMenu()
     byteStyle_.maskOrder = MaskOrder::Before;
     auto choice = [this, masks](QActionGroup* group, const char* name, const QString& text,
                                 bool chosen, auto choose) {
-        QAction* a = makeAction(name, text, {}, choose);
-        a->setCheckable(true);
-        a->setChecked(chosen);
-        group->addAction(a);
-        masks->addAction(a);
+        makeChoice(masks, group, name, text, {}, chosen, choose);
     };
     auto* orders = new QActionGroup(this);
     const std::tuple<const char*, QString, MaskOrder> orderChoices[] = {
@@ -319,14 +325,9 @@ void MainWindow::createInkActions()
         {"inkLightGrey", tr("&Light Grey"), Ink::LightGrey, Qt::Key_3},
         {"inkTransparent", tr("&Transparent"), Ink::Transparent, Qt::Key_4},
     };
-    for (const auto& choice : choices) {
-        QAction* a = makeAction(choice.name, choice.text, {Qt::CTRL | choice.key},
-                                [this, ink = choice.ink] { gridView_->setInk(ink); });
-        a->setCheckable(true);
-        a->setChecked(choice.ink == Ink::Black);
-        group->addAction(a);
-        inks->addAction(a);
-    }
+    for (const auto& choice : choices)
+        makeChoice(inks, group, choice.name, choice.text, {Qt::CTRL | choice.key},
+                   choice.ink == Ink::Black, [this, ink = choice.ink] { gridView_->setInk(ink); });
     addActions(group->actions());
     gridMenu_->addMenu(inks);
     gridMenu_->addAction(makeAction("invertGreyLevels", tr("Invert &Grey Levels"), {},

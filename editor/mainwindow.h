@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -90,6 +91,9 @@ private:
     template <typename Command>
     QAction* makeAction(const char* name, const QString& text, const QList<QKeySequence>& keys,
                         Command run);
+    template <typename Command>
+    QAction* makeChoice(QMenu* menu, QActionGroup* group, const char* name, const QString& text,
+                        const QList<QKeySequence>& keys, bool chosen, Command run);
     QPushButton* createButton(QWidget* frame, const char* name, const QString& text,
                               const QRect& rect, QAction* command, const QString& hint);
     void showDocument();
