@@ -562,12 +562,18 @@ MaskFit maskFit(const std::vector<PlaneRows>& planes, const PixelRows& mask, boo
 std::optional<SpritePixels> pixelsOf(const std::vector<PlaneRows>& planes, std::string& reason)
 {
     const std::size_t height = planes.front().rows.size();
-    for (const PlaneRows& plane : planes)
-        if (plane.rows.size() != height || plane.mask.size() != planes.front().mask.size()) {
+    for (const PlaneRows& plane : planes) {
+        if (plane.rows.size() != height) {
             reason = "its dark plane has " + countOf(height, "row") + ", its light plane " +
                      std::to_string(plane.rows.size());
             return std::nullopt;
         }
+        if (plane.mask.size() != planes.front().mask.size()) {
+            reason = "its dark plane has " + countOf(planes.front().mask.size(), "mask row") +
+                     ", its light plane " + std::to_string(plane.mask.size());
+            return std::nullopt;
+        }
+    }
     const PixelRows& mask = planes.front().mask;
     bool andMask = true;
     int width = planes.front().width;

@@ -136,7 +136,7 @@ void reportFailure(ConverterRun& run, const std::string& path, const std::string
 void reportUsageError(ConverterRun& run, const std::string& message)
 {
     run.status = 2;
-    run.standardError =
+    run.standardError +=
         "quillox-convert: " + message + "\nTry 'quillox-convert --help' for more information.\n";
 }
 

@@ -142,10 +142,14 @@ ScreenWindow::ScreenWindow(Platform& platform, SpriteDocument& document, QWidget
     flickerTimer_.setParent(this);
     flickerTimer_.setObjectName(QStringLiteral("flickerTimer"));
     flickerTimer_.setTimerType(Qt::PreciseTimer);
-    flickerTimer_.setInterval(1000 / FramesPerSecond);
+    // Ticks a little faster than the frames; each frame is told by the time.
+    flickerTimer_.setInterval(1000 / FramesPerSecond / 2);
     connect(&flickerTimer_, &QTimer::timeout, this, [this] {
-        frame_ = (frame_ + 1) % 3;
-        view_->setImage(shownImage());
+        const int frame = int(flickerClock_.elapsed() * FramesPerSecond / 1000 % 3);
+        if (frame != frame_) {
+            frame_ = frame;
+            view_->setImage(shownImage());
+        }
     });
     // Every change of the sprite redraws the screen in the same event.
     connect(&document_, &SpriteDocument::cellsChanged, this, &ScreenWindow::redraw);
@@ -260,6 +264,9 @@ void ScreenWindow::moveSprite(int dx, int dy)
 // its place, kept within the places the edge rule allows.
 void ScreenWindow::redraw()
 {
+    // Hidden, nothing is drawn: showing draws the screen again.
+    if (!isVisible() && placed_)
+        return;
     const SpritePixels sprite = document_.pixels();
     if (!placed_) {
         position_ = {(CalculatorScreen::Width - sprite.width) / 2,
@@ -309,9 +316,11 @@ QImage ScreenWindow::screenPicture() const
 void ScreenWindow::updateFlicker()
 {
     const bool flicker = greyBox_->currentIndex() == 1 && isVisible();
-    if (flicker && !flickerTimer_.isActive())
+    if (flicker && !flickerTimer_.isActive()) {
+        flickerClock_.start();
+        frame_ = 0;
         flickerTimer_.start();
-    else if (!flicker)
+    } else if (!flicker)
         flickerTimer_.stop();
     view_->setImage(shownImage());
 }
@@ -319,6 +328,7 @@ void ScreenWindow::updateFlicker()
 void ScreenWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    redraw();
     updateFlicker();
     view_->setFocus();
 }
@@ -354,6 +364,11 @@ void ScreenWindow::openBackground()
     request.picture.greyPicturesInLevels = true;
     request.picture.mask = true;
     request.readPicture = tilesOfPicture;
+    request.refuseKind = [](InputKind kind) -> std::optional<std::string> {
+        if (kind == InputKind::CalculatorFile || kind == InputKind::Picture)
+            return std::nullopt;
+        return "it is no picture: a background is a calculator Pic (.8xi) or a picture";
+    };
     std::optional<SpritePixels> picture;
     const InputReading reading =
         readInput(path->toStdString(), bytes, request, [&picture](const SpritePixels& pixels) {

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 
@@ -76,6 +77,7 @@ private:
     FileDialogRequest backgroundDialog_;
     FileDialogRequest saveDialog_;
     QTimer flickerTimer_;
+    QElapsedTimer flickerClock_;
     int frame_ = 0;
 
     ScreenView* view_ = nullptr;

@@ -67,6 +67,7 @@ void SpriteDocument::GenerateSpriteCode()
 
 void SpriteDocument::rebuildCode()
 {
+    emit cellsChanged(0);
     // A failure while rebuilding after a load is skipped without a message.
     std::string failure;
     buildCode(failure);
@@ -226,10 +227,11 @@ void SpriteDocument::setRowSliderPosition(int position)
         RefreshSize();
 }
 
+// A load colours all 225 cells, then rebuilds the code: the cells are
+// announced once, with the code.
 void SpriteDocument::setCellColour(int row, int column, Rgb colour)
 {
     setPlainCell(SpriteGrid::indexOf(row, column), colour);
-    emit cellsChanged(0);
 }
 
 const std::string& SpriteDocument::buildSpriteFileText()

@@ -95,7 +95,7 @@ public:
 
     // The load's side: a slider position outside 1..15 is refused and changes
     // nothing; a change runs the size refresh. Cells are coloured without
-    // rebuilding the code.
+    // rebuilding the code; the rebuild says that they changed.
     void setRowSliderPosition(int position) override;
     void setColumnSliderPosition(int position) override;
     void setCellColour(int row, int column, Rgb colour) override;

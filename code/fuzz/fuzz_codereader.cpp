@@ -9,6 +9,7 @@
 #include "code/toolchaindata.h"
 #include "editor/spritehistory.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace quillox;
@@ -57,5 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
                 !readsAsItself(cArrayOf(*pixels, style), *pixels))
                 std::abort();
         }
+    // Pt-Mask data holds one grey, read back as dark grey.
+    const bool lightGrey =
+        std::find(pixels->levels.begin(), pixels->levels.end(), 1) != pixels->levels.end();
+    if (isPtMaskSize(*pixels) && !lightGrey) {
+        std::string data;
+        appendPtMaskData(data, *pixels, "Pic1");
+        if (!readsAsItself(data, *pixels))
+            std::abort();
+    }
     return 0;
 }

@@ -609,6 +609,37 @@ private slots:
         QCOMPARE(inkRowsOf(window->document().pixels()).last(), QStringLiteral(".TDDD..L"));
     }
 
+    // Each ink as the grid draws it: the greys in their colours, transparency
+    // as a checkerboard of two tones that no white cell shows, at a device
+    // pixel ratio of 1 and of 2.
+    void inksAsTheGridDrawsThem()
+    {
+        window->document().takeSprite(inkedPixelsOf({"BDLT."}));
+        const QImage grid = view()->grab().toImage();
+        const auto colourAt = [&grid](int column) {
+            return grid.pixel(GridView::cellRect(SpriteGrid::indexOf(15, column)).center()) &
+                   0xFFFFFF;
+        };
+        QCOMPARE(colourAt(11), 0x000000u);
+        QCOMPARE(colourAt(12), 0x555555u);
+        QCOMPARE(colourAt(13), 0xAAAAAAu);
+        QCOMPARE(colourAt(15), 0xFFFFFFu);
+        for (const qreal ratio : {1.0, 2.0}) {
+            QImage cell(QSize(17, 17) * ratio, QImage::Format_RGB32);
+            cell.setDevicePixelRatio(ratio);
+            QPainter painter(&cell);
+            GridView::paintInk(painter, QRect(0, 0, 17, 17), Ink::Transparent, White);
+            painter.end();
+            QSet<QRgb> tones;
+            for (int y = 0; y < cell.height(); ++y)
+                for (int x = 0; x < cell.width(); ++x)
+                    tones << (cell.pixel(x, y) & 0xFFFFFF);
+            QCOMPARE(tones.size(), 2);
+            QVERIFY(!tones.contains(0xFFFFFF));
+            QVERIFY(!tones.contains(0xAAAAAA));
+        }
+    }
+
     // A picture of at most four greys is read by their levels, any other by
     // the threshold; pixels of alpha below 128 are transparent cells.
     void picturesOfGreyKeepTheirLevels_data()

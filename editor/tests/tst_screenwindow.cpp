@@ -201,6 +201,33 @@ private slots:
         QCOMPARE(platform_->clipboardImages[0].size(), QSize(384, 256));
     }
 
+    // Copy Screen in Flicker takes the Blend colours; Open Background has a
+    // dialog of its own and takes pictures only; the window goes with the
+    // program.
+    void copiesBackgroundsAndEndsWithTheProgram()
+    {
+        window_->document().takeSprite(inkedPixelsOf({"DL"}));
+        combo("grey")->setCurrentIndex(1);
+        screen()->findChild<QPushButton*>(QStringLiteral("copyScreen"))->click();
+        const QImage copied = platform_->clipboardImages.value(0);
+        QCOMPARE(copied.pixel(44 * 4 + 1, 28 * 4 + 1), qRgb(52, 57, 45));
+        QCOMPARE(copied.pixel(45 * 4 + 1, 28 * 4 + 1), qRgb(105, 114, 90));
+
+        QTemporaryDir dir;
+        const QString sprite = writeFile(dir.filePath("ship.spr"), "0101"
+                                                                   "1");
+        platform_->fileAnswers.push_back(sprite);
+        screen()->findChild<QPushButton*>(QStringLiteral("openBackground"))->click();
+        QVERIFY(platform_->messages.value(0).text.contains("it is no picture"));
+        QCOMPARE(platform_->openRequests.value(0).title, QStringLiteral("Open Background"));
+        QCOMPARE(window_->commonDialog1().fileName, QString());
+        QCOMPARE(combo("background")->count(), 2);
+
+        QPointer<ScreenWindow> shown = screen();
+        window_.reset();
+        QVERIFY(shown.isNull());
+    }
+
 private:
     ScreenWindow* screen() const { return window_->screenWindow(); }
     QWidget* view() const { return screen()->findChild<QWidget*>(QStringLiteral("screenView")); }

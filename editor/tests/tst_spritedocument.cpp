@@ -229,38 +229,50 @@ private slots:
     // moves and Invert Grey Levels carry or swap the inks.
     void commandsAndInks_data()
     {
+        QTest::addColumn<QStringList>("before");
         QTest::addColumn<Command>("command");
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<int>("codes");
-        QTest::newRow("invert") << Command([](SpriteDocument& d) { d.Invert(); })
+        using Rows = QStringList;
+        QTest::newRow("invert") << Rows{"BDL.T", "T.DLB"}
+                                << Command([](SpriteDocument& d) { d.Invert(); })
                                 << QStringList{"...BB", "BB..."} << 1;
         QTest::newRow("fill black")
-            << Command([](SpriteDocument& d) { d.FillBlack(); }) << QStringList(2, "BBBBB") << 1;
-        QTest::newRow("clear") << Command([](SpriteDocument& d) { d.ClearSprite(); })
+            << Rows{"BDL.T", "T.DLB"} << Command([](SpriteDocument& d) { d.FillBlack(); })
+            << QStringList(2, "BBBBB") << 1;
+        QTest::newRow("clear") << Rows{"BDL.T", "T.DLB"}
+                               << Command([](SpriteDocument& d) { d.ClearSprite(); })
                                << QStringList(2, ".....") << 1;
-        QTest::newRow("new") << Command([](SpriteDocument& d) { d.NewSprite(); })
+        QTest::newRow("new") << Rows{"BDL.T", "T.DLB"}
+                             << Command([](SpriteDocument& d) { d.NewSprite(); })
                              << QStringList(8, "........") << 3;
         QTest::newRow("sprite file")
+            << Rows{"BDL.T", "T.DLB"}
             << Command([](SpriteDocument& d) { d.loadSpriteFileBytes("02051010101010"); })
             << QStringList{"B.B.B", ".B.B."} << 1;
         QTest::newRow("invert grey levels")
-            << Command([](SpriteDocument& d) { d.invertGreyLevels(); })
+            << Rows{"BDL.T", "T.DLB"} << Command([](SpriteDocument& d) { d.invertGreyLevels(); })
             << QStringList{".LDBT", "TBLD."} << 1;
-        QTest::newRow("flip") << Command([](SpriteDocument& d) {
+        QTest::newRow("flip") << Rows{"BDL.T", "T.DLB"} << Command([](SpriteDocument& d) {
             d.transform(SpriteTransform::FlipHorizontal);
         }) << QStringList{"T.LDB", "BLD.T"}
                               << 1;
         QTest::newRow("shift down")
+            << Rows{"BDL.T", "T.DLB"}
             << Command([](SpriteDocument& d) { d.transform(SpriteTransform::ShiftDown); })
             << QStringList{"T.DLB", "BDL.T"} << 1;
+        QTest::newRow("rotate") << Rows{"BDL", ".TB", "DDT"} << Command([](SpriteDocument& d) {
+            d.transform(SpriteTransform::RotateClockwise);
+        }) << Rows{"D.B", "DTD", "TBL"}
+                                << 1;
     }
 
     void commandsAndInks()
     {
+        QFETCH(QStringList, before);
         QFETCH(Command, command);
         QFETCH(QStringList, after);
         QFETCH(int, codes);
-        const QStringList before{"BDL.T", "T.DLB"};
         document->takeSprite(inkedPixelsOf(before));
         QSignalSpy built(document.get(), &SpriteDocument::codeChanged);
         command(*document);

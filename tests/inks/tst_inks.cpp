@@ -9,6 +9,7 @@
 #include "tests/support/spritepatterns.h"
 #include "tests/support/testfiles.h"
 
+#include <QPainter>
 #include <QtTest>
 
 using namespace quillox;
@@ -73,8 +74,13 @@ private slots:
             {"8 x 8 without light grey",
              {"..BBBB.B", ".BDDDDBB", "BDTDDTDB", "BDDDDDDB", "BDTTTTDB", "BDDTTDDB", ".BDDDDBB",
               "..BBBBTB"}},
-            {"8 x 8 grey, opaque", {"BDL.BDLB", "DL.BDL.B", "L.BDL.BB", ".BDL.BDB"}},
-            {"8 x 8 masked black and white", {"TTBBBBTB", "TB....BB", "B..BB..B", "TB....BB"}},
+            {"8 x 8 grey, opaque",
+             {"BDL.BDLB", "DL.BDL.B", "L.BDL.BB", ".BDL.BDB", "BDL.BDLB", "DL.BDL.B", "L.BDL.BB",
+              ".BDL.BDB"}},
+            {"8 x 8 masked black and white",
+             {"TTBBBBTB", "TB....BB", "B..BB..B", "TB....BB", "TTBBBBTB", "TB....BB", "B..BB..B",
+              "TB....BB"}},
+            {"8 x 4 grey, opaque", {"BDL.BDLB", "DL.BDL.B", "L.BDL.BB", ".BDL.BDB"}},
             {"15 x 15 every ink", everyInk(15, 15)},
             {"9 wide every ink", everyInk(9, 5)},
         };
@@ -173,6 +179,63 @@ private slots:
         action("pasteCode")->trigger();
         QCOMPARE(inkRowsOf(window_->document().pixels()),
                  sprite.join('|').replace('L', 'D').split('|'));
+    }
+
+    // --pt-mask from the command line: pictures only, 8 x 8 or a sheet of
+    // 8 x 8 tiles; grey as --shades=3 reads it, transparency as --mask.
+    void ptMaskFromTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("output"); // standard output, or what standard error says
+        const QString ship = "[183C7EE7E77E3C181824429999422418]";
+        QTest::newRow("8 x 8") << QStringList{"--pt-mask", "ship.png"} << 0
+                               << ".PT-MASK\r\n" + ship + "\r\n";
+        QTest::newRow("named, --to=axe")
+            << QStringList{"--to=axe", "--pt-mask", "--label=Pic1", "ship.png"} << 0
+            << ".PT-MASK\r\n" + ship + "\u2192Pic1\r\n";
+        QTest::newRow("a sheet of two tiles")
+            << QStringList{"--pt-mask", "--tile=8x8", "sheet.png"} << 0
+            << ".PT-MASK\r\n" + ship + "\r\n.PT-MASK\r\n[00000000000000000000000000000000]\r\n";
+        QTest::newRow("16 x 8 without --tile")
+            << QStringList{"--pt-mask", "sheet.png"} << 1
+            << "sheet.png: the picture is 16 x 8 pixels; --pt-mask draws 8 x 8";
+        QTest::newRow("a sprite file")
+            << QStringList{"--pt-mask", "ship.spr"} << 2 << "ship.spr: a sprite file is no picture";
+        QTest::newRow("code") << QStringList{"--pt-mask", "ship.z80"} << 2
+                              << "ship.z80: sprite code is no picture";
+    }
+
+    void ptMaskFromTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, output);
+        // The ship of the docs: black, dark and light grey, white, transparent.
+        const QStringList ship{"TTTBBTTT", "TTBDDBTT", "TBDLLDBT", "BDL..LDB",
+                               "BDL..LDB", "TBDLLDBT", "TTBDDBTT", "TTTBBTTT"};
+        QTemporaryDir dir;
+        QDir::setCurrent(dir.path());
+        window_->document().takeSprite(inkedPixelsOf(ship));
+        platform_->fileAnswers.push_back(dir.filePath("ship.png"));
+        action("savePicture")->trigger();
+        QImage sheet(16, 8, QImage::Format_ARGB32);
+        sheet.fill(Qt::transparent);
+        QPainter(&sheet).drawImage(0, 0, QImage(dir.filePath("ship.png")));
+        QVERIFY(sheet.save(dir.filePath("sheet.png")));
+        writeFile(dir.filePath("ship.spr"), "0808" + QByteArray(64, '1'));
+        writeFile(dir.filePath("ship.z80"), "\t.db\t%1\r\n");
+        std::vector<std::string> argv;
+        for (const QString& argument : arguments)
+            argv.push_back(argument.toStdString());
+        const ConverterRun run = runConverter(argv);
+        QDir::setCurrent(QCoreApplication::applicationDirPath());
+        QCOMPARE(run.status, status);
+        if (status == 0)
+            QCOMPARE(QString::fromStdString(run.standardOutput), output);
+        else
+            QVERIFY2(QString::fromStdString(run.standardError).contains(output),
+                     run.standardError.c_str());
     }
 
 private:
