@@ -218,11 +218,14 @@ std::optional<UsageError> checkPtMask(Options& options, const OutputFormat& outp
         return UsageError{"--pt-mask draws 8 x 8 sprites, not tiles of " +
                           std::to_string(options.picture.tileWidth) + " x " +
                           std::to_string(options.picture.tileHeight) + ": give --tile=8x8"};
-    if (options.style.shades != 2 || options.thresholdGiven || options.style.header)
-        return UsageError{std::string(options.style.header     ? "--header"
-                                      : options.thresholdGiven ? "--threshold"
-                                                               : "--shades") +
-                          " does not go with --pt-mask, which reads three levels"};
+    // Pt-Mask( data has its own layout: no header, radix, mask order or
+    // polarity; its levels are fixed.
+    const bool maskOption =
+        options.byteOption == "--mask" || options.byteOption.rfind("--mask-col", 0) == 0;
+    if (!options.byteOption.empty() && !maskOption)
+        return UsageError{options.byteOption + " does not go with --pt-mask"};
+    if (options.thresholdGiven)
+        return UsageError{"--threshold does not go with --pt-mask, which reads three levels"};
     options.style.shades = 3;
     options.picture.mask = true;
     return std::nullopt;
@@ -274,13 +277,15 @@ std::optional<UsageError> checkOptions(Options& options)
     if (!options.output)
         options.output = outputFormat(options.ptMask ? "axe" : "code");
     const OutputFormat& output = *options.output;
+    if (options.ptMask)
+        return checkForOutput(options, output);
     if (!options.assemblerOption.empty() && options.outputChosen && !output.is(AssemblerSyntax))
         return UsageError{options.assemblerOption + " goes with assembler code (--bytes) only"};
     if (!options.byteOption.empty()) {
         if (options.outputChosen && !output.is(ByteData))
             return UsageError{options.byteOption +
                               " goes with byte data (--bytes, --to=axe, hex, c or 8xv) only"};
-        if (!options.outputChosen && !options.ptMask)
+        if (!options.outputChosen)
             options.output = outputFormat("bytes");
     }
     return checkForOutput(options, *options.output);
@@ -288,13 +293,12 @@ std::optional<UsageError> checkOptions(Options& options)
 
 std::optional<std::string> inputRefusal(const Options& options, InputKind kind)
 {
-    if (!options.picture.mask || kind == InputKind::Picture)
-        return std::nullopt;
-    if (options.ptMask)
-        return std::string(kind == InputKind::SpriteFile       ? "a sprite file"
-                           : kind == InputKind::CalculatorFile ? "a calculator picture"
-                                                               : "sprite code") +
+    // A calculator's Pic is a picture to --pt-mask, without transparency.
+    if (options.ptMask && kind != InputKind::Picture && kind != InputKind::CalculatorFile)
+        return std::string(kind == InputKind::SpriteFile ? "a sprite file" : "sprite code") +
                " is no picture: --pt-mask reads pictures only";
+    if (!options.picture.mask || kind == InputKind::Picture || options.ptMask)
+        return std::nullopt;
     const char* what = kind == InputKind::SpriteFile       ? "a sprite file"
                        : kind == InputKind::CalculatorFile ? "a calculator picture"
                                                            : "sprite code";

@@ -72,10 +72,12 @@ private slots:
         refused("--pt-mask --bytes a", "--pt-mask goes with --to=axe only");
         refused("--pt-mask --tile=16x16 a",
                 "--pt-mask draws 8 x 8 sprites, not tiles of 16 x 16: give --tile=8x8");
-        refused("--pt-mask --shades=4 a",
-                "--shades does not go with --pt-mask, which reads three levels");
-        refused("--to=axe --pt-mask --header a",
-                "--header does not go with --pt-mask, which reads three levels");
+        refused("--pt-mask --shades=4 a", "--shades does not go with --pt-mask");
+        refused("--to=axe --pt-mask --header a", "--header does not go with --pt-mask");
+        refused("--pt-mask --radix=hex a", "--radix does not go with --pt-mask");
+        refused("--pt-mask --mask-order=after a", "--mask-order does not go with --pt-mask");
+        refused("--pt-mask --threshold=90 a",
+                "--threshold does not go with --pt-mask, which reads three levels");
         refused("--threshold=128 --shades=4 a",
                 "--threshold goes with two colours only, not with --shades");
         refused("--to=8xv a", "--to=8xv needs the AppVar's name: --name=NAME");
@@ -168,6 +170,9 @@ private slots:
         QTest::newRow("an AppVar, archived, any size")
             << "--to=8xv --name=SPRITES --archived a b"
             << "8xv" << false << 4096 << 4096 << false << rows;
+        QTest::newRow("--pt-mask with a mask colour")
+            << "--pt-mask --mask-colour=FF00FF a"
+            << "axe" << false << 4096 << 4096 << false << size;
         QTest::newRow("--pt-mask chooses Axe") << "--pt-mask --tile=8x8 a"
                                                << "axe" << false << 4096 << 4096 << false << size;
         QTest::newRow("labels after --") << "--label -- --to=c"

@@ -182,9 +182,10 @@ private slots:
         std::string reason;
         SpritePixels shown = screen.levels();
         QVERIFY(!picBytesOf(shown, reason)); // a set pixel in row 64
-        for (int x = 0; x < CalculatorScreen::Width; ++x)
-            screen.setBit(CalculatorScreen::Buffer::Dark, x, 63, false),
-                screen.setBit(CalculatorScreen::Buffer::Light, x, 63, false);
+        for (int x = 0; x < CalculatorScreen::Width; ++x) {
+            screen.setBit(CalculatorScreen::Buffer::Dark, x, 63, false);
+            screen.setBit(CalculatorScreen::Buffer::Light, x, 63, false);
+        }
         shown = screen.levels();
         const std::optional<std::string> picture = picBytesOf(shown, reason);
         QVERIFY2(picture, reason.c_str());

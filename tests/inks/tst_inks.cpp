@@ -204,6 +204,9 @@ private slots:
             << QStringList{"--pt-mask", "ship.spr"} << 2 << "ship.spr: a sprite file is no picture";
         QTest::newRow("code") << QStringList{"--pt-mask", "ship.z80"} << 2
                               << "ship.z80: sprite code is no picture";
+        QTest::newRow("a calculator Pic, whole")
+            << QStringList{"--pt-mask", "ship.8xi"} << 1
+            << "ship.8xi: the picture is 96 x 63 pixels; --pt-mask draws 8 x 8";
     }
 
     void ptMaskFromTheCommandLine()
@@ -225,6 +228,7 @@ private slots:
         QVERIFY(sheet.save(dir.filePath("sheet.png")));
         writeFile(dir.filePath("ship.spr"), "0808" + QByteArray(64, '1'));
         writeFile(dir.filePath("ship.z80"), "\t.db\t%1\r\n");
+        QCOMPARE(runConverter({"--to=8xi", "--name=Pic1", "-o", "ship.8xi", "ship.png"}).status, 0);
         std::vector<std::string> argv;
         for (const QString& argument : arguments)
             argv.push_back(argument.toStdString());
