@@ -139,6 +139,9 @@ private slots:
             "line 2 is not an even run of hex digits: \"3C4\"");
         row("hex, 16 bytes", QString("FF00").repeated(8), "", "16 bytes make 16 rows; at most 15");
         row("hex word before .db is a label", "BEEF\n.db $FF", "11111111");
+        // Only lines of one wide binary value are rows of that width.
+        row("wide binary beside a byte", ".db %111111111,%1\n.db %100000001,%1", "",
+            "the value 511 is not a byte");
     }
 
     void readsCodeAsProgramsHoldIt()

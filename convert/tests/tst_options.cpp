@@ -199,6 +199,28 @@ private slots:
         QCOMPARE(int(options.style.headerKind), header);
     }
 
+    // --help and -h ask for the help, whatever else is given; -hx is no help.
+    void helpIsAskedForEitherWay_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("help");
+        QTest::newRow("--help") << "--to=c --help a" << true;
+        QTest::newRow("-h") << "-h" << true;
+        QTest::newRow("after --") << "-- -h" << false;
+    }
+
+    void helpIsAskedForEitherWay()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(bool, help);
+        Options options;
+        std::vector<std::string> words;
+        for (const QString& word : arguments.split(' '))
+            words.push_back(word.toStdString());
+        QVERIFY(!parseArguments(words, options));
+        QCOMPARE(options.help, help);
+    }
+
     // Every row of the table is an output a user can find and choose: named
     // once, in --help and in the manual page, and refused on a terminal with
     // a name when it is binary.

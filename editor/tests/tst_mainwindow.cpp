@@ -624,6 +624,14 @@ private slots:
         QCOMPARE(colourAt(12), 0x555555u);
         QCOMPARE(colourAt(13), 0xAAAAAAu);
         QCOMPARE(colourAt(15), 0xFFFFFFu);
+        // The grid's last lines close the field on the right and at the bottom.
+        const QRgb line = view()->palette().color(QPalette::Active, QPalette::WindowText).rgb();
+        QCOMPARE(grid.pixel(240, 120), line);
+        QCOMPARE(grid.pixel(120, 240), line);
+        // Every cell is a focusable, checkable table cell.
+        QAccessibleInterface* cells = QAccessible::queryAccessibleInterface(view());
+        QVERIFY(cells->child(0)->state().focusable);
+        QVERIFY(cells->child(0)->state().checkable);
         for (const qreal ratio : {1.0, 2.0}) {
             QImage cell(QSize(17, 17) * ratio, QImage::Format_RGB32);
             cell.setDevicePixelRatio(ratio);
