@@ -648,6 +648,24 @@ private slots:
         }
     }
 
+    // A picture cut short is refused with the decoder's reason, the grid kept.
+    void truncatedPictureIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cut.png");
+        QImage image(12, 12, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QVERIFY(image.save(path));
+        const QByteArray whole = contents(path);
+        writeFile(path, whole.left(whole.size() - 20));
+        const QStringList before = block();
+        window->openFile(path);
+        QCOMPARE(platform->messages.size(), 1);
+        QVERIFY2(platform->messages[0].text.contains("the picture cannot be decoded"),
+                 qPrintable(platform->messages[0].text));
+        QCOMPARE(block(), before);
+    }
+
     // A picture of at most four greys is read by their levels, any other by
     // the threshold; pixels of alpha below 128 are transparent cells.
     void picturesOfGreyKeepTheirLevels_data()
