@@ -289,6 +289,19 @@ private slots:
         QCOMPARE(inkRowsOf(document->pixels()), after);
     }
 
+    // Invert Grey Levels goes through no progress bar, unlike Invert.
+    void invertGreyLevelsShowsNoProgress()
+    {
+        document->takeSprite(inkedPixelsOf({"BDLT"}));
+        QSignalSpy progress(document.get(), &SpriteDocument::progressed);
+        QSignalSpy refreshed(document.get(), &SpriteDocument::sizeRefreshed);
+        document->invertGreyLevels();
+        QCOMPARE(progress.count(), 0);
+        QCOMPARE(refreshed.count(), 0);
+        document->Invert();
+        QCOMPARE(progress.count(), SpriteGrid::CellCount + 1);
+    }
+
     void strokeOfInkIsOneStep()
     {
         document->takeSprite(inkedPixelsOf({"BBBB"}));
