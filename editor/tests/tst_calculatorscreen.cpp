@@ -170,6 +170,18 @@ private slots:
         QCOMPARE(screen.level(0, 0), sprite[0][0] == 'B' ? 3 : 0);
     }
 
+    // A sprite without pixels tiles nothing, and ends.
+    void emptySpritesDrawNothing()
+    {
+        CalculatorScreen screen;
+        for (const auto& [width, height] : {std::pair{0, 5}, {5, 0}, {0, 0}}) {
+            const SpritePixels empty(width, height);
+            screen.drawTiles(empty, Mode::Xor);
+            QCOMPARE(screen.draw(empty, 10, 10, Mode::Overwrite, false), 0);
+        }
+        QCOMPARE(drawn(screen), QStringList());
+    }
+
     // A picture goes into both buffers by its levels; a Pic of the screen,
     // saved and opened again as the background, gives the same screen.
     void picturesAndPicsAsTheBackground()
