@@ -70,13 +70,12 @@ void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const Spr
 void saveAssemblerBytes(Platform& platform, FileDialogRequest& dialog, const SpritePixels& pixels,
                         const ByteStyle& style)
 {
-    if (dialog.title.isEmpty())
-        dialog = {QStringLiteral("Save Assembler Bytes"), QStringLiteral("Z80-filez|*.z80"),
-                  QStringLiteral("z80"), QStringLiteral("sprite.z80")};
-    const std::optional<QString> path = platform.saveFileName(dialog);
+    const std::optional<QString> path =
+        askFileToSave(platform, dialog,
+                      {QStringLiteral("Save Assembler Bytes"), QStringLiteral("Z80-filez|*.z80"),
+                       QStringLiteral("z80"), QStringLiteral("sprite.z80")});
     if (!path)
         return;
-    dialog.fileName = *path;
     std::string bytes;
     appendByteCode(bytes, pixels, styleForPixels(pixels, style), labelForFile(path->toStdString()));
     FileError failure;

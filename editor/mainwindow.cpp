@@ -353,13 +353,12 @@ void MainWindow::showCalculatorScreen()
 void MainWindow::savePicture()
 {
     // A dialog of its own, as Open Picture or Code has.
-    if (savePictureDialog_.title.isEmpty())
-        savePictureDialog_ = {tr("Save as Picture"), QStringLiteral("PNG pictures|*.png"),
-                              QStringLiteral("png"), QStringLiteral("sprite.png")};
-    const std::optional<QString> path = platform_.saveFileName(savePictureDialog_);
+    const std::optional<QString> path =
+        askFileToSave(platform_, savePictureDialog_,
+                      {tr("Save as Picture"), QStringLiteral("PNG pictures|*.png"),
+                       QStringLiteral("png"), QStringLiteral("sprite.png")});
     if (!path)
         return;
-    savePictureDialog_.fileName = *path;
     FileError failure;
     if (!writeWholeFile(*path, QByteArray::fromStdString(pngOfGreyPixels(document_.pixels())),
                         failure))

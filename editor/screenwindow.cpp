@@ -391,14 +391,12 @@ void ScreenWindow::openBackground()
 // white, only the top 63 rows.
 void ScreenWindow::saveScreen()
 {
-    if (saveDialog_.title.isEmpty())
-        saveDialog_ = {tr("Save Screen As"),
-                       QStringLiteral("PNG pictures|*.png|TI-83 Plus pictures|*.8xi"),
-                       QStringLiteral("png"), QStringLiteral("screen.png")};
-    const std::optional<QString> path = platform_.saveFileName(saveDialog_);
+    const std::optional<QString> path = askFileToSave(
+        platform_, saveDialog_,
+        {tr("Save Screen As"), QStringLiteral("PNG pictures|*.png|TI-83 Plus pictures|*.8xi"),
+         QStringLiteral("png"), QStringLiteral("screen.png")});
     if (!path)
         return;
-    saveDialog_.fileName = *path;
     const auto refuse = [&](const QString& why) {
         reportProblem(
             platform_,

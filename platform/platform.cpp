@@ -35,4 +35,15 @@ bool hidesFilterPattern(const QString& labelAndPattern)
     return dialogFilter(labelAndPattern) != filterLabels(labelAndPattern.split(QLatin1Char('|')));
 }
 
+std::optional<QString> askFileToSave(Platform& platform, FileDialogRequest& dialog,
+                                     const FileDialogRequest& first)
+{
+    if (dialog.title.isEmpty())
+        dialog = first;
+    std::optional<QString> path = platform.saveFileName(dialog);
+    if (path)
+        dialog.fileName = *path;
+    return path;
+}
+
 } // namespace quillox

@@ -69,6 +69,11 @@ public:
     virtual void watchQuitRequests(std::function<void()> onRequest) = 0;
 };
 
+// Asks for a file to save in a dialog of the program's own, set to `first`
+// on its first use; the choice stays in the dialog for the next time.
+std::optional<QString> askFileToSave(Platform& platform, FileDialogRequest& dialog,
+                                     const FileDialogRequest& first);
+
 // Turns "label|pattern" into the file dialog filter "label (pattern)", and
 // several pairs into filters joined by ";;".
 QString dialogFilter(const QString& labelAndPattern);
