@@ -623,7 +623,6 @@ std::optional<SpritePixels> spriteOfBytes(const ByteRows& bytes, std::string& re
             row.push_back((byte >> bit) & 1u);
     }
     plane.width = plane.drawn = 8;
-    plane.fixedWidth = true;
     return pixelsOf({plane}, reason);
 }
 

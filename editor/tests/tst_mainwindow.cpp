@@ -558,9 +558,13 @@ private slots:
         QCOMPARE(view()->ink(), Ink::Black);
         QVERIFY(action("inkBlack")->isChecked());
         const QImage blackPointer = view()->cursor().pixmap().toImage();
+        // The pointer's swatch, below and right of its hot spot, is the ink.
+        const QPoint swatch = view()->cursor().hotSpot() + QPoint(6, 6);
+        QCOMPARE(blackPointer.pixel(swatch) & 0xFFFFFF, 0x000000u);
         QTest::keyClick(window.get(), Qt::Key_2, Qt::ControlModifier);
         QVERIFY(action("inkDarkGrey")->isChecked());
         QVERIFY(view()->cursor().pixmap().toImage() != blackPointer);
+        QCOMPARE(view()->cursor().pixmap().toImage().pixel(swatch) & 0xFFFFFF, 0x555555u);
         // A stroke of dark grey over the bottom row, one undo step.
         QTest::mousePress(view(), Qt::LeftButton, {}, centre(15, 8));
         QTest::mouseMove(view(), centre(15, 12));
