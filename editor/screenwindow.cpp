@@ -38,6 +38,12 @@ const Colours LcdColours{qRgb(158, 171, 136), qRgb(105, 114, 90), qRgb(52, 57, 4
 const Colours BlackAndWhiteColours{qRgb(0xFF, 0xFF, 0xFF), qRgb(0xAA, 0xAA, 0xAA),
                                    qRgb(0x55, 0x55, 0x55), qRgb(0, 0, 0)};
 
+// The Colours box's choice: "LCD" first, then "Black and White".
+const Colours& chosenColours(int index)
+{
+    return index == 0 ? LcdColours : BlackAndWhiteColours;
+}
+
 QImage imageOf(const CalculatorScreen& screen, const Colours& colours,
                std::optional<CalculatorScreen::Buffer> only)
 {
@@ -295,12 +301,11 @@ void ScreenWindow::redraw()
 
 QImage ScreenWindow::frameImage() const
 {
-    const Colours& colours = coloursBox_->currentIndex() == 0 ? LcdColours : BlackAndWhiteColours;
     std::optional<CalculatorScreen::Buffer> only;
     // Flicker shows the dark buffer two frames of every three, the light one.
     if (greyBox_->currentIndex() == 1 && isVisible())
         only = frame_ < 2 ? CalculatorScreen::Buffer::Dark : CalculatorScreen::Buffer::Light;
-    return imageOf(screen_, colours, only);
+    return imageOf(screen_, chosenColours(coloursBox_->currentIndex()), only);
 }
 
 QImage ScreenWindow::shownImage() const
