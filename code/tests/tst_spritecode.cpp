@@ -175,6 +175,10 @@ private slots:
             "its dark plane has 2 rows, its light plane 1");
         row("an AND mask in capitals", " .db $F0 ; MASK\n .db $0F", "TTTTBBBB");
         row("an OR mask of one pixel", " .db %10000000 ; mask\n .db %10000000", "B");
+        // Nothing set tells the polarities apart: the narrower reading, AND on a tie.
+        row("a mask over no set pixel", " .db %00011000 ; mask\n .db 0", "TTT..");
+        row("a mask over no set pixel, a tie",
+            " .db %00000001 ; mask\n .db %00000000 ; mask\n .db 0\n .db 0", ".......T ........");
         row("a mask row short", " .db $FF ; mask\n .db 0\n .db 0", "",
             "it has 2 rows and 1 mask row; a mask has one row for each row");
         row("a mask of three values", " .db 1,2,3 ; mask\n .db 1", "",
