@@ -982,6 +982,29 @@ std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string&
     return pixels ? std::optional<SpriteGrid>(spriteOfPixels(*pixels)) : std::nullopt;
 }
 
+bool isDataDirective(std::string_view word)
+{
+    return isDirective(word);
+}
+
+bool isEquDirective(std::string_view word)
+{
+    return isEqu(word);
+}
+
+bool isMaskComment(std::string_view comment)
+{
+    return isMaskMark(comment);
+}
+
+std::optional<std::uint64_t> codeValue(std::string_view token, int* binaryDigits)
+{
+    const std::optional<Value> value = parseValue(token);
+    if (value && binaryDigits)
+        *binaryDigits = value->binaryDigits;
+    return value ? std::optional<std::uint64_t>(value->number) : std::nullopt;
+}
+
 std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string& reason)
 {
     bool readAsCode = false;

@@ -3,6 +3,7 @@
 #include "editor/spritegrid.h"
 #include "editor/spritepixels.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,5 +72,15 @@ std::optional<SpriteGrid> readSpriteCodeText(std::string_view text, std::string&
 //   grey read as dark grey.
 std::optional<SpritePixels> readSpriteCodePixels(std::string_view text, std::string& reason,
                                                  bool& readAsCode);
+
+// The pieces other readers of code share: a data directive (".db", "db",
+// "defb", ".byte", any case), "equ" or ".equ", a comment that marks a mask
+// row ("mask", any case), and one value as an assembler reads it (binary,
+// hex or decimal in the forms above), with its binary digits when it is
+// binary (else 0).
+bool isDataDirective(std::string_view word);
+bool isEquDirective(std::string_view word);
+bool isMaskComment(std::string_view comment);
+std::optional<std::uint64_t> codeValue(std::string_view token, int* binaryDigits = nullptr);
 
 } // namespace quillox
