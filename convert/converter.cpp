@@ -11,6 +11,7 @@
 #include "files/inputreader.h"
 #include "platform/fileaccess.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -40,6 +41,9 @@ public:
                                   const TileSink& sink, std::string& why) {
             const ImageCodec* codec = loadImageCodec(why);
             return codec && codec->tilesOfPicture(data, picture, sink, why);
+        };
+        request_.takeSpriteSet = [this](const SpriteSet& set, std::string& why) {
+            return takeSet(set, why);
         };
         request_.refuseKind = [this](InputKind kind) {
             std::optional<std::string> refusal = inputRefusal(options_, kind);
@@ -90,13 +94,13 @@ private:
     bool take(const SpritePixels& pixels)
     {
         std::string piece;
+        const LabelRule rule = options_.output->labels;
         if (reason = headerProblem(pixels, options_.style); !reason.empty()) {
             refused = true;
             return false;
         }
         std::string label;
-        const LabelRule rule = options_.output->labels;
-        if (options_.label && rule != LabelRule::Axe) {
+        if ((options_.label || setLabels_) && rule != LabelRule::Axe) {
             const std::string suffix = options_.sizeSuffix ? "_" + std::to_string(pixels.width) +
                                                                  "x" + std::to_string(pixels.height)
                                                            : options_.labelSuffix;
@@ -118,6 +122,52 @@ private:
         return !writeFailed;
     }
 
+    // Each sprite of a set in order, for byte outputs: under its own label,
+    // or NAME, NAME_2, ... with --label.
+    bool takeSet(const SpriteSet& set, std::string& why)
+    {
+        if (!options_.output->is(ByteData)) {
+            why =
+                spriteSetRefusal(set.size()) + ", and --to=" + options_.output->name + " takes one";
+            return false;
+        }
+        const std::string base = base_;
+        const LabelRule rule = options_.output->labels;
+        // Without --label the sprites keep their own, where the output takes labels.
+        const bool own =
+            !options_.labelAsked && (rule == LabelRule::Assembler || rule == LabelRule::C);
+        setLabels_ = own;
+        for (std::size_t i = 0; i < set.size(); ++i) {
+            const SetSprite& sprite = set.sprites()[i];
+            if (sprite.pixels.width == 0) {
+                why = sprite.label + " (line " + std::to_string(sprite.firstLine) +
+                      "): " + sprite.problem;
+                return false;
+            }
+            base_ = own ? ownLabel(sprite.label)
+                        : base + (i > 0 && !base.empty() ? "_" + std::to_string(i + 1) : "");
+            count_ = 0;
+            if (!take(sprite.pixels)) {
+                setLabels_ = false;
+                return false;
+            }
+        }
+        setLabels_ = false;
+        return true;
+    }
+
+    // A set's label as this output takes it ("tiles+8" gives "tiles_8").
+    std::string ownLabel(const std::string& label) const
+    {
+        if (options_.output->labels == LabelRule::C)
+            return cIdentifierOf(label);
+        std::string out = label;
+        for (char& c : out)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
+                c = '_';
+        return isAssemblerIdentifier(out) ? out : "_" + out;
+    }
+
     const Options& options_;
     const OutputStream& put_;
     std::unique_ptr<OutputWriter> writer_;
@@ -125,6 +175,7 @@ private:
     InputRequest request_;
     std::string base_;
     long long count_ = 0;
+    bool setLabels_ = false;
 };
 
 void reportFailure(ConverterRun& run, const std::string& path, const std::string& reason)

@@ -93,6 +93,7 @@ std::optional<UsageError> parseValueOption(Options& options, const std::string& 
     }
     if (name == "--label") { // checked in checkOptions, by the output's rule
         options.label = true;
+        options.labelAsked = true;
         options.labelName = value;
         if (value.empty())
             return UsageError{"--label= needs a NAME"};
@@ -326,6 +327,7 @@ std::optional<UsageError> parseArguments(const std::vector<std::string>& argumen
                 return UsageError{"choose one output format"};
         } else if (argument == "--label") {
             options.label = true;
+            options.labelAsked = true;
             options.labelName.clear();
         } else if (argument == "--label-suffix") {
             options.sizeSuffix = true;

@@ -19,6 +19,7 @@ struct Options {
     const OutputFormat* output = nullptr;
     bool outputChosen = false;
     bool label = false;
+    bool labelAsked = false; // --label was given (C outputs label anyway)
     std::string labelName;
     std::string labelSuffix;
     bool sizeSuffix = false;

@@ -7,6 +7,7 @@
 #include "files/inputreader.h"
 #include "files/picture.h"
 #include "files/spritefile.h"
+#include "files/spriteset.h"
 #include "platform/qtfileaccess.h"
 
 #include <QBuffer>
@@ -76,7 +77,8 @@ void SpriteIntake::openFile(const QString& path, SharedDialog sharedDialog)
     const InputReading reading = readSprite(path.toStdString(), bytes, sharedDialog, path);
     if (reading.read)
         return;
-    const bool code = reading.kind == InputKind::Code || reading.kind == InputKind::EditorCode;
+    const bool code = reading.kind == InputKind::Code || reading.kind == InputKind::EditorCode ||
+                      reading.kind == InputKind::SpriteSet;
     reportProblem(platform_, (code ? QStringLiteral("The sprite code \"%1\" could not be read:\n%2")
                                    : QStringLiteral("The picture \"%1\" could not be opened:\n%2"))
                                  .arg(path, reasonText(reading.reason)));
@@ -112,6 +114,11 @@ void SpriteIntake::pasteCode()
         document_.takeSprite(*sprite);
         return;
     }
+    // Several sprites are a set, which only a file opens.
+    if (readAsCode && static_cast<std::size_t>(text.size()) <= MaxSpriteSetRead)
+        if (const std::size_t sprites = SpriteSet::read(text.toStdString()).size(); sprites >= 2)
+            reason = spriteSetRefusal(sprites) +
+                     "; Open Picture or Code opens such a file as a set of sprites";
     if (readAsCode) {
         reportProblem(platform_,
                       QStringLiteral("The clipboard's sprite code could not be read: %1.")

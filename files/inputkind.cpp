@@ -1,5 +1,7 @@
 #include "files/inputkind.h"
 
+#include "files/spriteset.h"
+
 #include "code/codereader.h"
 #include "code/spritecode.h"
 #include "files/calculatorfile.h"
@@ -50,6 +52,10 @@ InputKind kindOfInput(std::string_view name, std::string_view bytes)
         return InputKind::CalculatorFile;
     if (hasSpriteFileName(name) || hasSpriteFileForm(bytes))
         return InputKind::SpriteFile;
+    // Two sprites or more in a text are a set, whatever the text starts with.
+    if (bytes.size() <= MaxSpriteSetRead && bytes.find('\0') == std::string_view::npos &&
+        SpriteSet::read(bytes).size() >= 2)
+        return InputKind::SpriteSet;
     // Code is told from a sprite file's size of it, so that a larger text
     // that starts as code is refused as code, for its size.
     const std::string_view text = bytes.substr(0, MaxSpriteFileRead);

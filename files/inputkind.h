@@ -14,6 +14,9 @@ enum class InputKind {
     // The editor's own code, exactly: every line TAB ".db" TAB "%" and one
     // count of 1 to 15 digits.
     EditorCode,
+    // A text of two or more sprites (a game's source): a SpriteSet, read
+    // up to MaxSpriteSetRead bytes.
+    SpriteSet,
     // Code that the lenient code reader takes, as other programs write it, or
     // refuses at a line after it read as code (.db rows, Axe data, hex lines).
     Code,

@@ -54,6 +54,14 @@ InputReading readInput(std::string_view name, const std::string& bytes, const In
     case InputKind::Code:
         reading.read = readSprite(reading.kind, bytes, sink, reading.reason);
         return reading;
+    case InputKind::SpriteSet: {
+        const SpriteSet set = SpriteSet::read(bytes);
+        if (request.takeSpriteSet)
+            reading.read = request.takeSpriteSet(set, reading.reason);
+        else
+            reading.reason = spriteSetRefusal(set.size());
+        return reading;
+    }
     case InputKind::CalculatorFile: {
         const std::optional<SpritePixels> picture = readPicFile(bytes, reading.reason);
         reading.read = picture && tilesOfPixels(*picture, request.picture, sink, reading.reason);

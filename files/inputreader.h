@@ -3,6 +3,7 @@
 #include "editor/spritepixels.h"
 #include "files/inputkind.h"
 #include "files/picture.h"
+#include "files/spriteset.h"
 
 #include <functional>
 #include <optional>
@@ -28,6 +29,9 @@ struct InputRequest {
     // for a load that reads damaged files too; without it a sprite file is
     // read strictly and its sprite handed to the sink.
     std::function<void(std::string_view text)> takeSpriteFile;
+    // Takes a set of sprites (InputKind::SpriteSet); false with the reason.
+    // Without it a set is refused, naming how many sprites it holds.
+    std::function<bool(const SpriteSet& set, std::string& reason)> takeSpriteSet;
     // The caller's refusal of a kind before it is read (such as a mask asked
     // of an input that has no transparency), in its own words, or nothing.
     std::function<std::optional<std::string>(InputKind kind)> refuseKind;

@@ -254,6 +254,11 @@ bool bitOf(const std::vector<std::uint64_t>& row, int x)
 
 } // namespace
 
+std::string spriteSetRefusal(std::size_t sprites)
+{
+    return "it holds " + std::to_string(sprites) + " sprites";
+}
+
 std::string gridProblem(const SpritePixels& pixels)
 {
     const std::string size = std::to_string(pixels.width) + " x " + std::to_string(pixels.height);
@@ -442,8 +447,12 @@ void SpriteSet::parseAssembler()
         std::string_view word = held.substr(0, held.find_first_of(" \t"));
         std::size_t statement = start;
         const std::size_t colon = word.find(':');
-        const bool labelled = colon != std::string_view::npos ||
-                              (start == 0 && !isDataDirective(word) && isNameStart(word.front()));
+        // A word alone at the start of a line is a label only with its colon,
+        // else a stray word; "NAME db 1" and "NAME equ 8" need none.
+        const bool alone = held.size() == word.size();
+        const bool labelled =
+            colon != std::string_view::npos ||
+            (start == 0 && !alone && !isDataDirective(word) && isNameStart(word.front()));
         if (labelled) {
             const std::string label(word.substr(0, colon));
             statement = start + (colon != std::string_view::npos ? colon + 1 : word.size());

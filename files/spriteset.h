@@ -130,6 +130,9 @@ private:
     int nextId_ = 0;
 };
 
+// "it holds 3 sprites": why a reader of one sprite refuses a set.
+std::string spriteSetRefusal(std::size_t sprites);
+
 // "16 x 16: wider than the grid", "8 x 20: taller than the grid", or "".
 std::string gridProblem(const SpritePixels& pixels);
 

@@ -94,7 +94,8 @@ private slots:
         refused("title-screen.8xi", InputKind::CalculatorFile,
                 "the picture is 96 x 63 pixels and its drawn pixels span 30 x 10; a sprite is "
                 "at most 15 x 15");
-        refused("two-sprites.inc", InputKind::Code, "line 5 starts a second sprite: \"enemy:\"");
+        // Sprites under two labels are a set: a line of three values is one.
+        refused("two-sprites.inc", InputKind::SpriteSet, "it holds 3 sprites");
         refused("wall-16-rows.z80", InputKind::Code, "line 17 makes more than 15 rows");
         refused("stray-word.z80", InputKind::Code,
                 "line 3 is not a .db line: \"foo\" stands alone after the rows");
@@ -123,7 +124,8 @@ private slots:
             const QString message = platform_->messages.first().text;
             QVERIFY2(message.contains(reason), qPrintable(message));
             // Only what was tried as a picture is called one.
-            const bool code = kind == int(InputKind::Code) || kind == int(InputKind::EditorCode);
+            const bool code = kind == int(InputKind::Code) || kind == int(InputKind::EditorCode) ||
+                              kind == int(InputKind::SpriteSet);
             QVERIFY2(message.startsWith(code ? "The sprite code \"" : "The picture \""),
                      qPrintable(message));
             QCOMPARE(document_->codeText(), before);
@@ -178,8 +180,8 @@ private slots:
                                     "makes more than 15 rows.";
         QTest::newRow("two sprites")
             << "a:\n.db $FF\nb:\n.db $00"
-            << "The clipboard's sprite code could not be read: line 3 starts a second sprite: "
-               "\"b:\".";
+            << "The clipboard's sprite code could not be read: it holds 2 sprites; Open Picture or "
+               "Code opens such a file as a set of sprites.";
         QTest::newRow("code past 64 KiB")
             << QString(".db $FF\n").repeated(9000)
             << "The clipboard's sprite code could not be read: it is longer than any sprite "

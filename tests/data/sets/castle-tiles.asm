@@ -10,8 +10,7 @@ tiles:
 	db #AA,#55,#AA,#55,#AA,#55,#AA,#55	; 3 water
 tiles_end:
 
-key
-	db 3Ch
+key	db 3Ch
 	db 42h
 	db 81h
 	db 0A5h
