@@ -1304,13 +1304,13 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
         for (std::size_t l = first; l <= last; ++l)
             own.push_back(l);
     }
+    const std::string base = sprite.label.substr(0, sprite.label.find('+'));
     // After the sprite, or after the rest of its run when it shares a label.
     std::size_t after = own.back();
     if (form_ == SetForm::Assembler)
         for (std::size_t s = index + 1;
-             s < sprites_.size() && sprites_[s].label.rfind(sprite.label + "+", 0) == 0; ++s)
+             s < sprites_.size() && sprites_[s].label.rfind(base + "+", 0) == 0; ++s)
             after = std::max(after, sprites_[s].planes.back().back().line);
-    const std::string base = sprite.label.substr(0, sprite.label.find('+'));
     const bool ownLabel =
         sprite.label.find('+') == std::string::npos && sprite.label.rfind("line ", 0) != 0;
     std::vector<Line> copy;
