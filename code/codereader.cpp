@@ -575,6 +575,13 @@ std::optional<SpritePixels> pixelsOf(const std::vector<PlaneRows>& planes, std::
         }
     }
     const PixelRows& mask = planes.front().mask;
+    // Every plane's rows, each with its mask row.
+    for (const PlaneRows& plane : planes)
+        if (!mask.empty() && plane.rows.size() != mask.size()) {
+            reason = "it has " + countOf(plane.rows.size(), "row") + " and " +
+                     countOf(mask.size(), "mask row") + "; a mask has one row for each row";
+            return std::nullopt;
+        }
     bool andMask = true;
     int width = planes.front().width;
     if (!mask.empty()) {

@@ -1,0 +1,21 @@
+/* Grey sprites, dark plane then light plane; masks marked. */
+const unsigned char heart_dark[] = {
+    0x99, /* mask */
+    0x00, /* mask */
+    0x81, /* mask */
+    0x66,
+    0xFF,
+    0x7E
+};
+const unsigned char heart_light[] = {
+    0x99, /* mask */
+    0x00, /* mask */
+    0x81, /* mask */
+    0x66,
+    0x99,
+    0x7E
+};
+
+const unsigned char star[] = {
+    0x10, 0x38, 0xFE, 0x7C, 0x6C
+};
