@@ -8,6 +8,7 @@
 #include "editor/messages.h"
 #include "editor/progressbar.h"
 #include "editor/screenwindow.h"
+#include "editor/spritesetwindow.h"
 #include "editor/statuspanels.h"
 #include "editor/twips.h"
 #include "files/picture.h"
@@ -77,6 +78,9 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     client->setFixedSize(twips(8040), twips(5580));
     setCentralWidget(client);
 
+    intake_.openSet = [this](const QString& path, const std::string& bytes) {
+        spriteSetWindow()->openSet(path, bytes);
+    };
     createActions();
     createMenus();
     auto* rule = new QFrame(client);
@@ -337,8 +341,34 @@ void MainWindow::createInkActions()
     QAction* screen = makeAction("calculatorScreen", tr("Calculator &Screen"), {Qt::Key_F5},
                                  &MainWindow::showCalculatorScreen);
     addAction(screen);
+    QAction* set =
+        makeAction("spriteSet", tr("Sprite Se&t"), {Qt::Key_F6}, &MainWindow::showSpriteSet);
+    addAction(set);
     gridMenu_->addSeparator();
     gridMenu_->addAction(screen);
+    gridMenu_->addAction(set);
+}
+
+void MainWindow::showSpriteSet()
+{
+    SpriteSetWindow* window = spriteSetWindow();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+SpriteSetWindow* MainWindow::spriteSetWindow()
+{
+    if (!spriteSetWindow_)
+        spriteSetWindow_ = new SpriteSetWindow(
+            platform_, document_,
+            [this] {
+                if (!screenWindow_)
+                    screenWindow_ = new ScreenWindow(platform_, document_, this);
+                return screenWindow_;
+            },
+            this);
+    return spriteSetWindow_;
 }
 
 void MainWindow::showCalculatorScreen()

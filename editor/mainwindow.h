@@ -22,6 +22,7 @@ namespace quillox
 class CodeBox;
 class GridView;
 class ScreenWindow;
+class SpriteSetWindow;
 class StatusPanels;
 
 // The main window "progg": shows the sprite document (the grid, the sliders,
@@ -57,8 +58,11 @@ public:
     void savePicture();
     // Shows the calculator's screen window, made on first use, in front.
     void showCalculatorScreen();
+    void showSpriteSet();
     // The screen window, or null before its first use.
     ScreenWindow* screenWindow() const { return screenWindow_; }
+    // The Sprite Set window, made on first use.
+    SpriteSetWindow* spriteSetWindow();
     void copyToClipboard(const std::string& text);
 
 signals:
@@ -147,6 +151,7 @@ private:
     QAction* pasteAction_ = nullptr;
     QMenu* gridMenu_ = nullptr;
     ScreenWindow* screenWindow_ = nullptr;
+    SpriteSetWindow* spriteSetWindow_ = nullptr;
 };
 
 } // namespace quillox

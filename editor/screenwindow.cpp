@@ -268,12 +268,18 @@ void ScreenWindow::moveSprite(int dx, int dy)
 
 // The screen again from the document: the background, then the sprite at
 // its place, kept within the places the edge rule allows.
+void ScreenWindow::showFrame(std::optional<SpritePixels> frame)
+{
+    playedFrame_ = std::move(frame);
+    redraw();
+}
+
 void ScreenWindow::redraw()
 {
     // Hidden, nothing is drawn: showing draws the screen again.
     if (!isVisible() && placed_)
         return;
-    const SpritePixels sprite = document_.pixels();
+    const SpritePixels sprite = playedFrame_ ? *playedFrame_ : document_.pixels();
     if (!placed_) {
         position_ = {(CalculatorScreen::Width - sprite.width) / 2,
                      (CalculatorScreen::Height - sprite.height) / 2};

@@ -51,6 +51,11 @@ public:
     // One pixel a screen pixel, in the Black and White colours.
     QImage screenPicture() const;
 
+    // Draws this frame in place of the document's sprite (a set's frames
+    // played), or the document's sprite again with none.
+    void showFrame(std::optional<SpritePixels> frame);
+    const std::optional<SpritePixels>& shownFrame() const { return playedFrame_; }
+
     void openBackground();
     void saveScreen();
     void copyScreen();
@@ -74,6 +79,7 @@ private:
     bool placed_ = false;
     int bytesPastEnd_ = 0;
     std::optional<SpritePixels> background_;
+    std::optional<SpritePixels> playedFrame_;
     FileDialogRequest backgroundDialog_;
     FileDialogRequest saveDialog_;
     QTimer flickerTimer_;

@@ -268,6 +268,21 @@ void SpriteDocument::takeSprite(const SpritePixels& pixels)
     emit cellsChanged(0);
 }
 
+void SpriteDocument::placeSprite(const SpritePixels& pixels)
+{
+    const InkedSprite sprite = inkedSpriteOfPixels(pixels);
+    vorrel::applySprite(sprite.grid, *this);
+    inks_ = sprite.inks;
+    emit cellsChanged(0);
+}
+
+SpriteHistory SpriteDocument::swapHistory(SpriteHistory history)
+{
+    std::swap(history, history_);
+    emit historyChanged();
+    return history;
+}
+
 void SpriteDocument::beginStep()
 {
     if (stepDepth_++ == 0)

@@ -86,6 +86,13 @@ public:
     // The same with each cell's ink.
     void takeSprite(const SpritePixels& pixels);
 
+    // Puts a sprite on the grid as a load does (sizes, cells, code) with no
+    // undo step: a sprite of a set chosen, which keeps its own history.
+    void placeSprite(const SpritePixels& pixels);
+    // Hands the undo history over for another, as each sprite of a set keeps
+    // its own.
+    SpriteHistory swapHistory(SpriteHistory history);
+
     // Every change of the picture or the size between beginStep() and the
     // matching endStep() is one undo step; steps nest.
     void beginStep();

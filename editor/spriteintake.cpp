@@ -51,6 +51,14 @@ InputReading SpriteIntake::readSprite(const std::string& name, const std::string
         document_.loadSpriteFileBytes(std::string(text));
         reportUnappliedSizes(platform_, path, document_.text2());
     };
+    request.takeSpriteSet = [&](const SpriteSet& set, std::string& reason) {
+        if (!openSet || path.isEmpty()) {
+            reason = spriteSetRefusal(set.size());
+            return false;
+        }
+        openSet(path, bytes);
+        return true;
+    };
     std::optional<SpritePixels> sprite;
     const InputReading reading =
         readInput(name, bytes, request, [&sprite](const SpritePixels& pixels) {

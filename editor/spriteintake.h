@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "platform/platform.h"
 
 #include <QList>
@@ -36,6 +39,10 @@ public:
     // were not opened.
     void openDroppedFiles(const QList<QString>& paths);
     void pasteCode();
+
+    // Opens a file of several sprites as a set (the Sprite Set window's
+    // open); without it such a file is refused, naming how many it holds.
+    std::function<void(const QString& path, const std::string& bytes)> openSet;
 
     // The local files a drag carries, in its order.
     static QList<QString> droppedFiles(const QMimeData& data);

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QUrl>
 
@@ -38,6 +39,14 @@ public:
 
     virtual MessageResult messageBox(const QString& text, const QString& title,
                                      MessageButtons buttons, MessageIcon icon) = 0;
+
+    // A question with answers of its own (button texts such as "&Save"): the
+    // index of the one chosen, or `cancel` when the user closed the box.
+    virtual int askChoice(const QString& text, const QString& title, const QStringList& answers,
+                          int cancel) = 0;
+    // A line of text the user types, starting as `text`; nothing when cancelled.
+    virtual std::optional<QString> askText(const QString& title, const QString& label,
+                                           const QString& text) = 0;
 
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;

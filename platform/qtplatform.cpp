@@ -3,13 +3,17 @@
 #include "platform/qtfileaccess.h"
 #include "platform/systemquit.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -25,6 +29,31 @@ MessageResult QtPlatform::messageBox(const QString& text, const QString& title,
                                                         : QMessageBox::Ok,
                     QApplication::activeWindow());
     return box.exec() == QMessageBox::Ok ? MessageResult::Ok : MessageResult::Cancel;
+}
+
+int QtPlatform::askChoice(const QString& text, const QString& title, const QStringList& answers,
+                          int cancel)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    QList<QAbstractButton*> buttons;
+    for (int i = 0; i < answers.size(); ++i)
+        buttons << box.addButton(answers[i],
+                                 i == cancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (cancel >= 0 && cancel < buttons.size())
+        box.setEscapeButton(buttons[cancel]);
+    box.exec();
+    const int chosen = int(buttons.indexOf(box.clickedButton()));
+    return chosen < 0 ? cancel : chosen;
+}
+
+std::optional<QString> QtPlatform::askText(const QString& title, const QString& label,
+                                           const QString& text)
+{
+    bool accepted = false;
+    const QString answer = QInputDialog::getText(QApplication::activeWindow(), title, label,
+                                                 QLineEdit::Normal, text, &accepted);
+    return accepted ? std::optional<QString>(answer) : std::nullopt;
 }
 
 namespace

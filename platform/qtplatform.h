@@ -13,6 +13,10 @@ class QtPlatform final : public Platform
 public:
     MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,
                              MessageIcon icon) override;
+    int askChoice(const QString& text, const QString& title, const QStringList& answers,
+                  int cancel) override;
+    std::optional<QString> askText(const QString& title, const QString& label,
+                                   const QString& text) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QColor> chooseColour() override;

@@ -16,6 +16,28 @@ MessageResult ScriptedPlatform::messageBox(const QString& text, const QString& t
     return answer;
 }
 
+int ScriptedPlatform::askChoice(const QString& text, const QString& title,
+                                const QStringList& answers, int cancel)
+{
+    questions.append({text, title, answers});
+    if (choiceAnswers.empty())
+        return cancel;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedPlatform::askText(const QString&, const QString& label,
+                                                 const QString&)
+{
+    textRequests.append(label);
+    if (textAnswers.empty())
+        return std::nullopt;
+    const std::optional<QString> answer = textAnswers.front();
+    textAnswers.pop_front();
+    return answer;
+}
+
 std::optional<QString> ScriptedPlatform::nextFileAnswer()
 {
     if (fileAnswers.empty())

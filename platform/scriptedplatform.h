@@ -25,6 +25,10 @@ public:
 
     // Scripted answers, taken in order.
     std::deque<MessageResult> messageAnswers;
+    // Indexes of askChoice's answers; unscripted, the cancel answer.
+    std::deque<int> choiceAnswers;
+    // askText's answers; unscripted, cancelled.
+    std::deque<std::optional<QString>> textAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<std::optional<QColor>> colourAnswers;
     // Makes the printer for the next print; returning null means "no printer".
@@ -35,6 +39,13 @@ public:
 
     // What the program asked for.
     QList<Message> messages;
+    struct Question {
+        QString text;
+        QString title;
+        QStringList answers;
+    };
+    QList<Question> questions;
+    QStringList textRequests; // each askText's label
     QList<FileDialogRequest> saveRequests;
     QList<FileDialogRequest> openRequests;
     int colourRequests = 0;
@@ -55,6 +66,10 @@ public:
 
     MessageResult messageBox(const QString& text, const QString& title, MessageButtons buttons,
                              MessageIcon icon) override;
+    int askChoice(const QString& text, const QString& title, const QStringList& answers,
+                  int cancel) override;
+    std::optional<QString> askText(const QString& title, const QString& label,
+                                   const QString& text) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QColor> chooseColour() override;

@@ -523,7 +523,7 @@ private slots:
                  QStringLiteral("Undo|Redo|-|Flip Horizontal|Flip Vertical|Rotate 90\u00B0|-|"
                                 "Shift Left|Shift Right|Shift Up|Shift Down|-|Paste Code|"
                                 "Open Picture or Code...|-|Ink|Invert Grey Levels|"
-                                "Save as Picture...|-|Calculator Screen|"));
+                                "Save as Picture...|-|Calculator Screen|Sprite Set|"));
         // Within each menu Quillox adds, no two items share an access key.
         for (QMenu* added : {child<QMenu>("gridMenu"), child<QMenu>("byteStyleMenu"),
                              child<QMenu>("inkMenu"), child<QMenu>("maskMenu")}) {
