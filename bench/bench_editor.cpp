@@ -1,13 +1,15 @@
 // Budgets: the calculator screen after a click, its tiles at zoom 8 and the
-// share of a core it takes in Flicker; the 15 x 15 code text, a cell click (and a press with each ink)
-// until the code box holds the new text, Invert Grey Levels, Invert on 15 x 15 with its progress
-// repaints, opening a sprite file through the window, undo and redo, a transform, a paste and one
-// move of a drag stroke. Run offscreen.
+// share of a core it takes in Flicker; the 15 x 15 code text, a cell click (and a press with each
+// ink) until the code box holds the new text, Invert Grey Levels, Invert on 15 x 15 with its
+// progress repaints, opening a sprite file through the window, undo and redo, a transform, a paste
+// and one move of a drag stroke; a set of 1,000 sprites opened and listed, a sprite of it chosen,
+// an edit saved. Run offscreen.
 #include "code/spritecode.h"
 #include "editor/codebox.h"
 #include "editor/gridview.h"
 #include "editor/mainwindow.h"
 #include "editor/screenwindow.h"
+#include "editor/spritesetwindow.h"
 #include "files/spritefile.h"
 #include "platform/scriptedplatform.h"
 
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -339,6 +342,86 @@ void screenIdleCpu(benchmark::State& state)
     }
 }
 BENCHMARK(screenIdleCpu)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kSecond);
+
+// An include file of 1,000 labelled 8 x 8 sprites, about 10,000 lines.
+QString writeThousandSprites(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("frames.inc"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write the benchmark file");
+    for (int sprite = 0; sprite < 1000; ++sprite) {
+        file.write(QStringLiteral("; frame %1\nframe_%1:\n").arg(sprite).toLatin1());
+        for (int row = 0; row < 8; ++row)
+            file.write(QStringLiteral("\t.db\t%%1\n")
+                           .arg((sprite * 7 + row * 13) % 256, 8, 2, QLatin1Char('0'))
+                           .toLatin1());
+    }
+    return path;
+}
+
+// The file opened from the main window until the Sprite Set window lists
+// every sprite with its thumbnail and the first is on the grid.
+void setOpenAndList1000(benchmark::State& state)
+{
+    ShownWindow shown;
+    QTemporaryDir dir;
+    const QString path = writeThousandSprites(dir);
+    const auto residentKiB = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+    };
+    const long before = residentKiB();
+    for (auto _ : state) {
+        shown.platform.choiceAnswers.push_back(1); // discard, after the first
+        shown.window.openFile(path);
+        if (shown.window.spriteSetWindow()->spriteList()->count() != 1000)
+            state.SkipWithError("the set was not listed");
+    }
+    state.counters["grownMiB"] = double(residentKiB() - before) / 1024.0;
+}
+BENCHMARK(setOpenAndList1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// A sprite of the set chosen until the grid and the code box hold it.
+void setChooseSprite(benchmark::State& state)
+{
+    ShownWindow shown;
+    QTemporaryDir dir;
+    shown.window.openFile(writeThousandSprites(dir));
+    SpriteSetWindow* set = shown.window.spriteSetWindow();
+    int next = 1;
+    for (auto _ : state) {
+        set->choose(next);
+        next = (next + 499) % 1000;
+    }
+}
+BENCHMARK(setChooseSprite)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+// One pixel changed on the grid, then Save until the file is written.
+void setEditAndSave1000(benchmark::State& state)
+{
+    ShownWindow shown;
+    QTemporaryDir dir;
+    shown.window.openFile(writeThousandSprites(dir));
+    SpriteSetWindow* set = shown.window.spriteSetWindow();
+    set->choose(500);
+    for (auto _ : state) {
+        shown.window.document().clickCell(SpriteGrid::indexOf(15, 15));
+        if (!set->save())
+            state.SkipWithError("the set was not saved");
+    }
+}
+BENCHMARK(setEditAndSave1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

@@ -1,19 +1,24 @@
 // Takes the pictures of the documentation: shows the main window with a
 // small sprite drawn (or, with "screen", the calculator screen window with a
-// masked grey sprite over a Pic background) and saves what the X server
-// shows of it as a PNG. screenshot.sh runs it under Xvfb.
+// masked grey sprite over a Pic background; with "set", the Sprite Set
+// window of a walk cycle beside the screen window playing its frames) and
+// saves what the X server shows of it as a PNG. screenshot.sh runs it under
+// Xvfb.
 //
-// usage: quillox_screenshot OUTPUT.png [screen]
+// usage: quillox_screenshot OUTPUT.png [screen | set]
 #include "editor/mainwindow.h"
 #include "editor/screenwindow.h"
+#include "editor/spritegrid.h"
+#include "editor/spritesetwindow.h"
 #include "files/calculatorfile.h"
 #include "platform/scriptedplatform.h"
-#include "editor/spritegrid.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -108,6 +113,59 @@ int takePicture(QWidget& window, QWidget& painted, const QString& output)
     return 0;
 }
 
+// A walk cycle of four frames, as a game's include file keeps it.
+const char* const Walk = "; Hero walk cycle, 8 x 8, drawn in turn every fourth tick.\n"
+                         "walk_0:\n"
+                         "\t.db\t%00111000\n\t.db\t%00111000\n\t.db\t%00010000\n\t.db\t%00111000\n"
+                         "\t.db\t%01010100\n\t.db\t%00010000\n\t.db\t%00101000\n\t.db\t%01000100\n"
+                         "walk_1:\n"
+                         "\t.db\t%00111000\n\t.db\t%00111000\n\t.db\t%00010000\n\t.db\t%00111000\n"
+                         "\t.db\t%00110000\n\t.db\t%00010000\n\t.db\t%00101000\n\t.db\t%00100100\n"
+                         "walk_2:\n"
+                         "\t.db\t%00111000\n\t.db\t%00111000\n\t.db\t%00010000\n\t.db\t%00011000\n"
+                         "\t.db\t%00010000\n\t.db\t%00010000\n\t.db\t%00010000\n\t.db\t%00011000\n"
+                         "walk_3:\n"
+                         "\t.db\t%00111000\n\t.db\t%00111000\n\t.db\t%00010000\n\t.db\t%00111000\n"
+                         "\t.db\t%01011000\n\t.db\t%00010000\n\t.db\t%00101000\n\t.db\t%01001000\n";
+
+// Both windows side by side, as the X server shows them: each must show
+// what it drew.
+int takePictureOfTwo(QWidget& left, QWidget& right, QWidget& painted, const QString& output)
+{
+    PaintCounter paints(&painted);
+    left.show();
+    right.show();
+    left.move(0, 0);
+    right.move(left.frameGeometry().width() + 8, 0);
+    if (!QTest::qWaitForWindowExposed(&left) || !QTest::qWaitForWindowExposed(&right))
+        return fail(QStringLiteral("the windows were never shown"));
+    if (!QTest::qWaitFor([&] { return paints.paints > 0; }, 10000))
+        return fail(QStringLiteral("the windows were never painted"));
+    QTest::qWait(100);
+    QScreen* screen = left.screen();
+    if (!screen)
+        return fail(QStringLiteral("no screen"));
+    const QRect whole = left.frameGeometry().united(right.frameGeometry());
+    QImage shot = screen->grabWindow(0, whole.x(), whole.y(), whole.width(), whole.height())
+                      .toImage()
+                      .convertToFormat(QImage::Format_RGB32);
+    QImage picture(whole.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    for (QWidget* window : {&left, &right}) {
+        const QRect frame = window->frameGeometry().translated(-whole.topLeft());
+        const QImage drawn = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (shot.copy(frame) != drawn)
+            return fail(
+                QStringLiteral("the screen does not show what %1 drew").arg(window->windowTitle()));
+        painter.drawImage(frame.topLeft(), drawn);
+    }
+    painter.end();
+    if (!picture.save(output, "PNG"))
+        return fail(QStringLiteral("could not write %1").arg(output));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -115,13 +173,36 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
     const bool screenWindow = arguments.size() == 3 && arguments[2] == QLatin1String("screen");
-    if (arguments.size() != 2 && !screenWindow)
-        return fail(QStringLiteral("usage: quillox_screenshot OUTPUT.png [screen]"));
+    const bool setWindow = arguments.size() == 3 && arguments[2] == QLatin1String("set");
+    if (arguments.size() != 2 && !screenWindow && !setWindow)
+        return fail(QStringLiteral("usage: quillox_screenshot OUTPUT.png [screen | set]"));
     const QString output = arguments[1];
 
     // A scripted desktop: the clock shows the same time in every picture.
     ScriptedPlatform platform;
     MainWindow window(platform);
+    if (setWindow) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("walk.inc"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(Walk) != qint64(qstrlen(Walk)))
+            return fail(QStringLiteral("could not write the set"));
+        file.close();
+        window.openFile(path);
+        SpriteSetWindow* set = window.spriteSetWindow();
+        if (set->set().size() != 4 || !platform.messages.isEmpty())
+            return fail(QStringLiteral("the set was not opened"));
+        set->resize(320, 420);
+        // Slow enough that no frame changes while the picture is taken.
+        set->setFramesPerSecond(1);
+        set->play();
+        ScreenWindow* screen = window.screenWindow();
+        screen->setZoom(3);
+        QWidget* view = screen->findChild<QWidget*>(QStringLiteral("screenView"));
+        if (!view || !set->isPlaying())
+            return fail(QStringLiteral("the frames are not played"));
+        return takePictureOfTwo(*set, *screen, *view, output);
+    }
     if (!screenWindow) {
         constexpr int First = 8;
         for (int row = 0; row < 8; ++row) {

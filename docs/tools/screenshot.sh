@@ -4,8 +4,11 @@
 #
 #   docs/tools/screenshot.sh docs/main-window.png [BUILD_DIR]
 #   docs/tools/screenshot.sh docs/calculator-screen.png BUILD_DIR screen
+#   docs/tools/screenshot.sh docs/sprite-set.png BUILD_DIR set
 #
-# BUILD_DIR defaults to build; "screen" takes the calculator screen window. Needs the packages xvfb and xauth.
+# BUILD_DIR defaults to build; "screen" takes the calculator screen window,
+# "set" the Sprite Set window beside it playing frames. Needs the packages
+# xvfb and xauth.
 set -eu
 
 output=${1:?usage: screenshot.sh OUTPUT.png [BUILD_DIR]}
