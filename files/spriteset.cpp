@@ -689,23 +689,17 @@ void SpriteSet::parseC()
                 for (const SetDataLine& line : plane)
                     for (const SetToken& token : line.tokens)
                         all.push_back(token.value);
-                // "W,H" first when the rest is H rows of W pixels (z88dk),
-                // or "H,B" when it is H rows of B bytes.
+                // A first line "W,H" when the rest is H rows of W pixels, as
+                // z88dk and the converter's C header write it.
                 std::size_t perRow = 1;
                 PlaneValues plainValues;
-                const bool pair = plane.front().tokens.size() >= 2 && all.size() > 2;
+                const bool pair = plane.front().tokens.size() == 2 && all.size() > 2;
                 const std::uint64_t a = pair ? all[0] : 0, b = pair ? all[1] : 0;
                 if (pair && a > 0 && b > 0 && b * ((a + 7) / 8) == all.size() - 2) {
                     sprite.header = true;
                     sprite.headerKind = HeaderKind::WidthAndHeight;
                     perRow = std::size_t((a + 7) / 8);
                     width = static_cast<int>(a);
-                } else if (pair && a > 0 && b > 0 && a * b == all.size() - 2 &&
-                           plane.front().tokens.size() == 2) {
-                    sprite.header = true;
-                    sprite.headerKind = HeaderKind::HeightAndBytesPerRow;
-                    perRow = std::size_t(b);
-                    width = static_cast<int>(8 * b);
                 }
                 const std::size_t start = sprite.header ? 2 : 0;
                 plainValues.header.assign(all.begin(), all.begin() + std::ptrdiff_t(start));

@@ -80,7 +80,7 @@ private slots:
         row("grey-gems.asm", {"ruby 8x4", "emerald 8x3"});
         row("editor-frames.z80", {"blink_open 5x5", "blink_closed 5x5"});
         row("sprites.h", {"ghost 8x8", "cannon 12x3", "cursor 8x5"});
-        row("grey-ui.h", {"heart 8x3", "star 8x5"});
+        row("grey-ui.h", {"heart 8x3", "star 8x5", "arrow 8x8"});
         row("shooter-axe.txt", {"Pic1 8x8", "Pic2 8x8", "line 6 8x8", "Pic3 8x8"});
         row("sprites-basic.txt", {"Str1 8x8", "Str2 8x8", "Str3 8x8", "line 8 8x8"});
     }
@@ -173,6 +173,7 @@ private slots:
         row("cc, 12 wide", "sprites.h", "cc", 1, {9, 0}, 0x40);
         row("cc, one line", "sprites.h", "cc", 2, {7, 4}, 0x01);
         row("cc, dark grey to white", "grey-ui.h", "cc", 0, {1, 1}, 0x40);
+        row("cc, two values that are no header", "grey-ui.h", "cc", 2, {0, 1}, 0x80);
         row("Axe, no name", "shooter-axe.txt", "axe", 2, {0, 4}, 0x80);
         row("Axe, Pt-Mask", "shooter-axe.txt", "axe", 3, {0, 0}, 0x80, 2);
         row("TI-BASIC, open string", "sprites-basic.txt", "basic", 3, {0, 0}, 0x80);

@@ -19,3 +19,9 @@ const unsigned char heart_light[] = {
 const unsigned char star[] = {
     0x10, 0x38, 0xFE, 0x7C, 0x6C
 };
+
+/* Two values first that are no size of the rest: 8 pixels wide. */
+const unsigned char arrow[] = {
+    0x02, 0x03,
+    0x10, 0x38, 0x7C, 0x10, 0x10, 0x10
+};
