@@ -115,6 +115,9 @@ void SpriteSetWindow::createControls()
         connect(keysShortcut, &QShortcut::activated, this, slot);
     };
     shortcut(QKeySequence::keyBindings(QKeySequence::Save), [this] { save(); });
+    auto* remove = new QShortcut(QKeySequence::Delete, list_);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &SpriteSetWindow::deleteSprite);
     shortcut(QKeySequence::keyBindings(QKeySequence::Undo), [this] { undoSetChange(); });
     // Ctrl+Y on every desktop, beside the desktop's own redo keys.
     QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
@@ -151,9 +154,9 @@ bool SpriteSetWindow::openSet(const QString& path, const std::string& bytes)
 
 void SpriteSetWindow::load(SpriteSet set, int chosen)
 {
-    // The chosen sprite's history goes back to it before the entries go.
+    // The histories go with the entries; the grid starts a new one.
     if (chosen_ >= 0)
-        entryAt(chosen_).history = document_.swapHistory(SpriteHistory());
+        document_.swapHistory(SpriteHistory());
     set_ = std::move(set);
     entries_.clear();
     setChanged_ = false;
@@ -344,6 +347,8 @@ void SpriteSetWindow::changeSet(const std::function<bool(SpriteSet&, std::string
         return;
     }
     undo_.push_back({set_, chosen_});
+    if (undo_.size() > MaximumSetSteps)
+        undo_.erase(undo_.begin());
     redo_.clear();
     const SpriteSet before = set_;
     if (chosen_ >= 0)
@@ -465,7 +470,7 @@ void SpriteSetWindow::play()
     frame_ = 0;
     playTimer_.setInterval(1000 / framesPerSecond());
     playTimer_.start();
-    playButton_->setText(tr("&Stop"));
+    playButton_->setText(tr("S&top"));
     showFrame();
 }
 

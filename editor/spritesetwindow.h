@@ -34,6 +34,8 @@ public:
     static constexpr int ThumbnailScale = 2;
     static constexpr int MinimumFramesPerSecond = 1;
     static constexpr int MaximumFramesPerSecond = 30;
+    // New, Duplicate and Delete kept for undo: each a copy of the set.
+    static constexpr std::size_t MaximumSetSteps = 100;
 
     // `screen` shows the calculator screen window, made on first use.
     SpriteSetWindow(Platform& platform, SpriteDocument& document,

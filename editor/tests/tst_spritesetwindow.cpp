@@ -150,11 +150,14 @@ private slots:
         set->duplicateSprite();
         QCOMPARE(set->set().size(), std::size_t(4));
         QVERIFY(platform_->messages.value(0).text.contains("is already in the file"));
-        // Delete asks first.
+        // Delete (the Delete key in the list) asks first.
         set->deleteSprite();
         QCOMPARE(set->set().size(), std::size_t(4));
+        QCOMPARE(platform_->questions.size(), 1);
         platform_->choiceAnswers.push_back(0);
-        set->deleteSprite();
+        activate(set);
+        set->spriteList()->setFocus();
+        QTest::keyClick(set->spriteList(), Qt::Key_Delete);
         QCOMPARE(set->set().size(), std::size_t(3));
         activate(set);
         QTest::keyClick(set, Qt::Key_Z, Qt::ControlModifier);
