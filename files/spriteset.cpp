@@ -647,8 +647,10 @@ void SpriteSet::parseC()
             inArray = false;
         if (trimmed(std::string_view(code).substr(from, to - from)).empty() || !array.bytes)
             continue;
+        // Values past a byte make a table of other numbers, no sprite.
         std::optional<std::vector<SetToken>> tokens = commaValues(code, from, to);
-        if (!tokens)
+        if (!tokens || std::any_of(tokens->begin(), tokens->end(),
+                                   [](const SetToken& token) { return token.value > 0xFF; }))
             array.bytes = false;
         else
             array.data.push_back({i, std::move(*tokens), mask});

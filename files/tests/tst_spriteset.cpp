@@ -341,6 +341,7 @@ private slots:
         row("castle-tiles.asm", "tiles_end", "is already in the file");
         row("sprites.h", "ghost", "is already in the file");
         row("sprites.h", "names", "is already in the file");
+        row("sprites.h", "scores", "is already in the file");
         row("sprites.h", "hero.x", "is not a C name");
         row("shooter-axe.txt", "Pic4");
         row("shooter-axe.txt", "GDB1");

@@ -17,5 +17,6 @@ static const unsigned char cannon[] = { 12, 3,
 const unsigned char cursor[] = { 0x80, 0xC0, 0xE0, 0xF0, 0xC0 };
 
 static const char *const names[] = { "ghost", "cannon" };
+static const unsigned short scores[] = { 100, 250, 1000 };
 
 #endif
