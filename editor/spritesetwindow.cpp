@@ -413,28 +413,23 @@ void SpriteSetWindow::deleteSprite()
 
 void SpriteSetWindow::undoSetChange()
 {
-    if (undo_.empty())
-        return;
-    redo_.push_back({set_, chosen_});
-    Snapshot snapshot = std::move(undo_.back());
-    undo_.pop_back();
-    if (chosen_ >= 0)
-        entryAt(chosen_).history = document_.swapHistory(SpriteHistory());
-    chosen_ = -1;
-    set_ = std::move(snapshot.set);
-    setChanged_ = set_.text() != savedBytes_;
-    fillList();
-    choose(std::max(snapshot.chosen, 0));
-    updateTitle();
+    stepSet(undo_, redo_);
 }
 
 void SpriteSetWindow::redoSetChange()
 {
-    if (redo_.empty())
+    stepSet(redo_, undo_);
+}
+
+// Takes the set back (or forward) to the last snapshot of `from`, keeping
+// the set as it is on `to`; each sprite keeps its edits, found by its id.
+void SpriteSetWindow::stepSet(std::vector<Snapshot>& from, std::vector<Snapshot>& to)
+{
+    if (from.empty())
         return;
-    undo_.push_back({set_, chosen_});
-    Snapshot snapshot = std::move(redo_.back());
-    redo_.pop_back();
+    to.push_back({set_, chosen_});
+    Snapshot snapshot = std::move(from.back());
+    from.pop_back();
     if (chosen_ >= 0)
         entryAt(chosen_).history = document_.swapHistory(SpriteHistory());
     chosen_ = -1;

@@ -97,6 +97,7 @@ private:
     void updateItem(int index);
     void updateTitle();
     void changeSet(const std::function<bool(SpriteSet&, std::string&)>& change);
+    void stepSet(std::vector<Snapshot>& from, std::vector<Snapshot>& to);
     std::optional<QString> askLabel(const QString& title, const QString& suggestion);
     void showFrame();
     Entry& entryAt(int index);
