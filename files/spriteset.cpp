@@ -105,6 +105,11 @@ bool allHex(std::string_view text)
     return !text.empty() && std::all_of(text.begin(), text.end(), isHex);
 }
 
+std::string countOf(std::size_t count, const char* noun)
+{
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::string lineName(std::size_t line)
 {
     return "line " + std::to_string(line + 1);
@@ -286,8 +291,8 @@ void decode(SetSprite& sprite, const std::vector<PlaneValues>& planes, int width
             return fail("its dark plane has " + std::to_string(first.rows.size()) +
                         " rows, its light plane " + std::to_string(plane.rows.size()));
         if (!plane.masks.empty() && plane.masks.size() != plane.rows.size())
-            return fail("it has " + std::to_string(plane.rows.size()) + " rows and " +
-                        std::to_string(plane.masks.size()) + " mask rows");
+            return fail("it has " + countOf(plane.rows.size(), "row") + " and " +
+                        countOf(plane.masks.size(), "mask row"));
         for (const auto* rows : {&plane.rows, &plane.masks})
             for (const auto& row : *rows) {
                 if (row.size() != first.rows.front().size())
@@ -681,9 +686,11 @@ void SpriteSet::parseC()
             sprite.maskOrder = maskOrderOf(lines.front(), sprite.header ? 1 : 0);
             for (const auto& plane : lines)
                 values.push_back(rowValues(plane, sprite.header));
-            width = sprite.header && sprite.headerKind == HeaderKind::WidthAndHeight
-                        ? static_cast<int>(values.front().header[0])
-                        : 8 * static_cast<int>(values.front().rows.front().size());
+            const std::vector<std::vector<std::uint64_t>>& rows = values.front().rows;
+            if (sprite.header && sprite.headerKind == HeaderKind::WidthAndHeight)
+                width = static_cast<int>(values.front().header[0]);
+            else if (!rows.empty())
+                width = 8 * static_cast<int>(rows.front().size());
         } else {
             sprite.layout = SetLayout::Poured;
             for (const auto& plane : lines) {

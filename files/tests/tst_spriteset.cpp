@@ -102,6 +102,44 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(set.text()), text);
     }
 
+    // Sprites that cannot be drawn are listed with the reason, the others
+    // around them read as usual.
+    void listsWhatCannotBeDrawn_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("sprites");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("C, mask rows only")
+            << "const unsigned char a[] = { 0x0F, /* mask */\n 0xF0 /* mask */ };\n"
+               "const unsigned char b[] = { 0x18 };\n"
+            << QStringList{"a 0x0", "b 8x1"} << "it has 0 rows and 2 mask rows";
+        QTest::newRow("rows of one and two values")
+            << "a:\n .db 1\n .db 2,3\nb:\n .db 4\n"
+            << QStringList{"a 0x0", "b 8x1"} << "its rows hold different counts of values";
+        QTest::newRow("fewer mask rows than rows")
+            << "a:\n .db 1 ; mask\n .db 2\n .db 3\nb:\n .db 4\n"
+            << QStringList{"a 0x0", "b 8x1"} << "it has 2 rows and 1 mask row";
+        QTest::newRow("planes of two heights")
+            << "a_dark:\n .db 1\n .db 1\na_light:\n .db 1\nb:\n .db 4\n"
+            << QStringList{"a 0x0", "b 8x1"} << "its dark plane has 2 rows, its light plane 1";
+        QTest::newRow("16 rows") << "a:\n" + QString(" .db 1\n").repeated(16) + "b:\n .db 4\n"
+                                 << QStringList{"a 8x16", "b 8x1"}
+                                 << "8 x 16: taller than the grid";
+    }
+
+    void listsWhatCannotBeDrawn()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, sprites);
+        QFETCH(QString, problem);
+        const SpriteSet set = setOf(text.toUtf8());
+        QCOMPARE(labelsOf(set), sprites);
+        QCOMPARE(QString::fromStdString(set.sprites()[0].problem), problem);
+        QVERIFY(!set.gridPixels(0));
+        QVERIFY(set.gridPixels(1));
+        QCOMPARE(set.text(), text.toStdString());
+    }
+
     // Whole sprites as their authors drew them ('B' black, 'D' dark grey,
     // 'L' light grey, '.' white, 'T' transparent).
     void readsThePixels_data()
