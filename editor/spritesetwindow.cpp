@@ -219,8 +219,11 @@ void SpriteSetWindow::followDocument()
 
 bool SpriteSetWindow::isModified() const
 {
-    return setChanged_ || std::any_of(entries_.begin(), entries_.end(),
-                                      [](const auto& entry) { return entry.second.edited; });
+    // Only the sprites the set holds now: one taken back by Undo is gone.
+    return setChanged_ || std::any_of(set_.ids().begin(), set_.ids().end(), [this](int id) {
+               const auto found = entries_.find(id);
+               return found != entries_.end() && found->second.edited;
+           });
 }
 
 void SpriteSetWindow::fillList()
@@ -405,9 +408,8 @@ void SpriteSetWindow::deleteSprite()
     if (platform_.askChoice(tr("Delete the sprite \"%1\" from the set?").arg(label),
                             tr("Sprite Set"), {tr("De&lete"), tr("Cancel")}, 1) != 0)
         return;
-    changeSet([&](SpriteSet& set, std::string&) {
-        set.remove(std::size_t(chosen_));
-        return true;
+    changeSet([&](SpriteSet& set, std::string& reason) {
+        return set.remove(std::size_t(chosen_), reason);
     });
 }
 
@@ -433,8 +435,21 @@ void SpriteSetWindow::stepSet(std::vector<Snapshot>& from, std::vector<Snapshot>
     if (chosen_ >= 0)
         entryAt(chosen_).history = document_.swapHistory(SpriteHistory());
     chosen_ = -1;
+    // Ids are never given twice, so no new sprite takes an old one's edits.
+    const int nextId = set_.nextId();
     set_ = std::move(snapshot.set);
+    set_.continueIds(nextId);
     setChanged_ = set_.text() != savedBytes_;
+    // The text taken back may predate a save: a sprite is edited when its
+    // pixels would change it.
+    for (std::size_t i = 0; i < set_.size(); ++i)
+        if (auto found = entries_.find(set_.ids()[i]);
+            found != entries_.end() && found->second.pixels) {
+            SpriteSet written = set_;
+            std::string reason;
+            found->second.edited = !written.setPixels(i, *found->second.pixels, reason) ||
+                                   written.text() != set_.text();
+        }
     fillList();
     choose(std::max(snapshot.chosen, 0));
     updateTitle();

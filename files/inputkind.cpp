@@ -52,10 +52,15 @@ InputKind kindOfInput(std::string_view name, std::string_view bytes)
         return InputKind::CalculatorFile;
     if (hasSpriteFileName(name) || hasSpriteFileForm(bytes))
         return InputKind::SpriteFile;
-    // Two sprites or more in a text are a set, whatever the text starts with.
+    // Two sprites or more in a text are a set, whatever the text starts with,
+    // unless the text reads as one sprite as code always did.
     if (bytes.size() <= MaxSpriteSetRead && bytes.find('\0') == std::string_view::npos &&
-        SpriteSet::read(bytes).size() >= 2)
-        return InputKind::SpriteSet;
+        SpriteSet::read(bytes).size() >= 2) {
+        std::string reason;
+        bool readAsCode = false;
+        if (bytes.size() > MaxSpriteFileRead || !readSpriteCodePixels(bytes, reason, readAsCode))
+            return InputKind::SpriteSet;
+    }
     // Code is told from a sprite file's size of it, so that a larger text
     // that starts as code is refused as code, for its size.
     const std::string_view text = bytes.substr(0, MaxSpriteFileRead);

@@ -762,8 +762,21 @@ std::string storeName(std::string_view rest)
 
 } // namespace
 
+void SpriteSet::noteStores()
+{
+    // Every name stored to, so that a new sprite takes none of them.
+    for (const Line& line : lines_)
+        for (std::size_t at = 0; at < line.text.size(); ++at) {
+            const std::string_view rest = std::string_view(line.text).substr(at);
+            if (startsWith(rest, Arrow) || startsWith(rest, "->"))
+                if (std::string name = storeName(rest); !name.empty())
+                    names_.push_back(std::move(name));
+        }
+}
+
 void SpriteSet::parseAxe()
 {
+    noteStores();
     std::optional<std::size_t> ptMaskLine;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const std::string_view text = lines_[i].text;
@@ -824,6 +837,7 @@ void SpriteSet::parseAxe()
 
 void SpriteSet::parseBasic()
 {
+    noteStores();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const std::string_view text = lines_[i].text;
         std::size_t at = 0;
@@ -1156,9 +1170,15 @@ bool SpriteSet::rewritePlanes(std::size_t index, const SpritePixels& pixels, std
         const std::optional<std::uint64_t> old = codeValue(code.substr(begin, end - begin));
         if (!old)
             continue;
+        // The width in bytes a row, as the converter writes it, or in pixels.
         const bool height = text.find("_HEIGHT") != std::string::npos;
-        const std::uint64_t value =
-            height ? std::uint64_t(whole.height) : std::uint64_t(bytesPerRow(whole.width));
+        std::uint64_t value = std::uint64_t(whole.height);
+        if (!height && *old == bytesPerRow(sprite.pixels.width))
+            value = bytesPerRow(whole.width);
+        else if (!height && *old == std::uint64_t(sprite.pixels.width))
+            value = std::uint64_t(whole.width);
+        else if (!height)
+            continue;
         replaceValues(line, {{begin, end, *old}}, {value});
     }
 
@@ -1201,10 +1221,11 @@ bool SpriteSet::rewritePlanes(std::size_t index, const SpritePixels& pixels, std
         // The editor's lines hold a digit a pixel.
         const int digits = sprite.layout == SetLayout::EditorRows ? whole.width : 0;
         const std::vector<Line> templates = {newLineLike(old, false), newLineLike(old, true)};
-        const auto place = [&](std::size_t line, std::size_t i) {
-            replaceValues(line, old[std::min(i, k - 1)].tokens, chunks[i], digits);
-            if (old[std::min(i, k - 1)].mask != chunkMasks[i])
-                markMask(line, chunkMasks[i]);
+        // Chunk i's values on the plane's line j, as a row or a mask row.
+        const auto place = [&](std::size_t j, std::size_t i) {
+            replaceValues(old[j].line, old[j].tokens, chunks[i], digits);
+            if (old[j].mask != chunkMasks[i])
+                markMask(old[j].line, chunkMasks[i]);
         };
         const auto insert = [&](std::size_t at, std::size_t i) {
             const Line& like = templates[chunkMasks[i] ? 1 : 0];
@@ -1217,18 +1238,32 @@ bool SpriteSet::rewritePlanes(std::size_t index, const SpritePixels& pixels, std
             if (chunkMasks[i])
                 markMask(at, true);
         };
-        if (form_ == SetForm::C && k > 1) {
+        if (form_ == SetForm::C && k > 1 && n == 1) {
+            // One line left: the first, which holds the array's start; the
+            // last keeps the array's end without its values.
+            const SetDataLine& last = old[k - 1];
+            std::string& text = lines_[last.line].text;
+            std::size_t end = last.tokens.back().end;
+            if (end < text.size() && text[end] == ',')
+                ++end;
+            text.erase(last.tokens.front().begin, end - last.tokens.front().begin);
+            for (std::size_t i = k - 1; i-- > 1;)
+                lines_.erase(lines_.begin() + std::ptrdiff_t(old[i].line));
+            place(0, 0);
+            if (trimmed(lines_[last.line - (k - 2)].text).empty())
+                lines_.erase(lines_.begin() + std::ptrdiff_t(last.line - (k - 2)));
+        } else if (form_ == SetForm::C && k > 1) {
             // The last line keeps the array's end: lines come and go before it.
-            place(old[k - 1].line, n - 1);
+            place(k - 1, n - 1);
             for (std::size_t i = 0; i + 1 < std::min(n, k); ++i)
-                place(old[i].line, i);
+                place(i, i);
             for (std::size_t i = k - 1; i + 1 < n; ++i)
                 insert(old[k - 1].line + (i - (k - 1)), i);
             for (std::size_t i = k - 1; i-- > (n > 0 ? n - 1 : 0);)
                 lines_.erase(lines_.begin() + std::ptrdiff_t(old[i].line));
         } else {
             for (std::size_t i = 0; i < std::min(n, k); ++i)
-                place(old[i].line, i);
+                place(i, i);
             for (std::size_t i = k; i < n; ++i)
                 insert(old[k - 1].line + 1 + (i - k), i);
             for (std::size_t i = k; i-- > n;)
@@ -1356,12 +1391,12 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
             break;
         }
     }
+    const std::vector<Line> before = lines_;
     // A file that ended without a line end still does.
     if (after + 1 == lines_.size() && lines_[after].end.empty()) {
         lines_[after].end = lineEnd();
         copy.back().end.clear();
     }
-    const std::vector<Line> before = lines_;
     const std::vector<int> ids = ids_;
     lines_.insert(lines_.begin() + std::ptrdiff_t(after + 1), copy.begin(), copy.end());
     const std::size_t count = sprites_.size();
@@ -1389,7 +1424,7 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
     return true;
 }
 
-void SpriteSet::remove(std::size_t index)
+bool SpriteSet::remove(std::size_t index, std::string& reason)
 {
     const SetSprite& sprite = sprites_.at(index);
     std::vector<std::size_t> own = sprite.labelLines;
@@ -1399,14 +1434,26 @@ void SpriteSet::remove(std::size_t index)
             own.push_back(line.line);
     std::sort(own.begin(), own.end());
     own.erase(std::unique(own.begin(), own.end()), own.end());
+    const std::vector<Line> before = lines_;
+    const std::vector<SetSprite> sprites = sprites_;
+    const std::vector<std::string> names = names_;
     // A file that ended without a line end still does.
     const std::string lastEnd = lines_.back().end;
     for (std::size_t i = own.size(); i-- > 0;)
         lines_.erase(lines_.begin() + std::ptrdiff_t(own[i]));
     if (!lines_.empty() && own.back() >= lines_.size())
         lines_.back().end = lastEnd;
-    ids_.erase(ids_.begin() + std::ptrdiff_t(index));
     parse();
+    // Its lines may hold another sprite, or join two others into one.
+    if (sprites_.size() + 1 != sprites.size()) {
+        lines_ = before;
+        sprites_ = sprites;
+        names_ = names;
+        reason = "its lines hold or join other sprites";
+        return false;
+    }
+    ids_.erase(ids_.begin() + std::ptrdiff_t(index));
+    return true;
 }
 
 } // namespace quillox

@@ -3,6 +3,7 @@
 #include "code/bytecode.h"
 #include "editor/spritepixels.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -100,8 +101,13 @@ public:
     // the label; false with the reason.
     bool insertCopy(std::size_t index, const std::string& label,
                     const std::optional<SpritePixels>& pixels, std::string& reason);
-    // Removes the sprite's data, label and size lines.
-    void remove(std::size_t index);
+    // Removes the sprite's data, label and size lines; false with the reason
+    // when they hold other sprites too, the text unchanged.
+    bool remove(std::size_t index, std::string& reason);
+    // The id the next sprite added gets; a set taken back to an earlier one
+    // keeps counting from the later one's.
+    int nextId() const { return nextId_; }
+    void continueIds(int nextId) { nextId_ = std::max(nextId_, nextId); }
 
 private:
     struct Line {
@@ -114,6 +120,7 @@ private:
     void parseC();
     void parseAxe();
     void parseBasic();
+    void noteStores();
     bool rewritePlanes(std::size_t index, const SpritePixels& pixels, std::string& reason);
     void replaceValues(std::size_t line, const std::vector<SetToken>& tokens,
                        const std::vector<std::uint64_t>& values, int binaryDigits = 0);

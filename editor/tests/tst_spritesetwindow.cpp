@@ -171,6 +171,36 @@ private slots:
         QVERIFY(contents(path).contains("hero_jump:\n\t.db\t%00000000\t; head\n"));
     }
 
+    // Undo of a set change never loses an edit nor hands one to a new sprite.
+    void setUndoKeepsEachSpritesEdits()
+    {
+        const QString path = copy("hero-walk.inc");
+        window_->openFile(path);
+        SpriteSetWindow* set = window_->spriteSetWindow();
+        document().clickCell(cellOf(0, 0)); // hero_walk_0's first row: %10111100
+        platform_->textAnswers.push_back(QStringLiteral("hero_copy"));
+        set->duplicateSprite();
+        QVERIFY(set->save());
+        QVERIFY(contents(path).contains("hero_walk_0:\n\t.db\t%10111100\t; head"));
+        set->undoSetChange();
+        QVERIFY(set->isWindowModified()); // the file has the copy; the set has not
+        QVERIFY(set->save());
+        const QByteArray saved = contents(path);
+        QVERIFY(!saved.contains("hero_copy"));
+        QVERIFY(saved.contains("hero_walk_0:\n\t.db\t%10111100\t; head"));
+
+        // A copy drawn on, then taken back: a new sprite is blank.
+        platform_->textAnswers.push_back(QStringLiteral("hero_copy"));
+        set->duplicateSprite();
+        document().FillBlack();
+        set->undoSetChange();
+        QVERIFY(!set->isWindowModified());
+        platform_->textAnswers.push_back(QStringLiteral("hero_new"));
+        set->newSprite();
+        QCOMPARE(inkRowsOf(document().pixels()), QStringList(8, "........"));
+        QCOMPARE(inkRowsOf(*set->pixelsOf(set->chosen())), QStringList(8, "........"));
+    }
+
     void revertAndOpenAskFirst()
     {
         const QString path = copy("hero-walk.inc");

@@ -1,9 +1,11 @@
 // Feeds arbitrary text to the set reader and checks what it promises: the
 // text is kept byte for byte; each sprite the grid takes is written back as
-// it is, and with one pixel changed it reads again as itself while every
-// other sprite stays; a refusal has a reason and leaves the text as it was.
+// it is, with one pixel changed and at another size, and reads again as
+// itself while every other sprite stays; a copy and a removal of a sprite
+// keep every other one; a refusal has a reason and leaves the text as it was.
 #include "files/spriteset.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace quillox;
@@ -15,6 +17,15 @@ bool same(const SpritePixels& a, const SpritePixels& b)
 {
     return a.width == b.width && a.height == b.height && a.levels == b.levels &&
            a.transparent == b.transparent;
+}
+
+// Every sprite but one reads as it did.
+bool othersKept(const SpriteSet& before, const SpriteSet& after, std::size_t changed)
+{
+    for (std::size_t j = 0; j < before.size(); ++j)
+        if (j != changed && !same(after.sprites()[j].pixels, before.sprites()[j].pixels))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -45,11 +56,43 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             continue;
         }
         const SpriteSet again = SpriteSet::read(set.text());
-        if (again.size() != original.size() || !again.gridPixels(i))
+        if (again.size() != original.size() || !again.gridPixels(i) ||
+            !othersKept(original, again, i))
             std::abort();
-        for (std::size_t j = 0; j < original.size(); ++j)
-            if (j != i && !same(again.sprites()[j].pixels, original.sprites()[j].pixels))
+        // Another size: written in the sprite's form, or refused as it was.
+        SpriteSet resized = original;
+        SpritePixels other(std::min(pixels->width + 1, 15), std::max(pixels->height - 1, 1));
+        other.levels[0] = 3;
+        if (resized.setPixels(i, other, reason)) {
+            const SpriteSet read = SpriteSet::read(resized.text());
+            if (read.size() != original.size() || !othersKept(original, read, i))
                 std::abort();
+        } else if (reason.empty() || resized.text() != text) {
+            std::abort();
+        }
+    }
+    // A copy and a removal of the first sprite keep every other one.
+    if (original.size() > 0) {
+        static const char* const labels[] = {"zz_copy", "zz_copy", "GDB9", "Str0"};
+        SpriteSet copied = original;
+        std::string reason;
+        if (copied.insertCopy(0, labels[int(original.form())], std::nullopt, reason)) {
+            if (copied.size() != original.size() + 1 || copied.ids().size() != copied.size())
+                std::abort();
+        } else if (reason.empty() || copied.text() != text) {
+            std::abort();
+        }
+        SpriteSet removed = original;
+        if (removed.remove(0, reason)) {
+            const SpriteSet read = SpriteSet::read(removed.text());
+            if (read.size() + 1 != original.size() || removed.ids().size() != removed.size())
+                std::abort();
+            for (std::size_t j = 1; j < original.size(); ++j)
+                if (!same(read.sprites()[j - 1].pixels, original.sprites()[j].pixels))
+                    std::abort();
+        } else if (reason.empty() || removed.text() != text) {
+            std::abort();
+        }
     }
     return 0;
 }

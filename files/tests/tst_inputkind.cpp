@@ -51,6 +51,11 @@ private slots:
         row("two widths", "in", "\t.db\t%10\r\n\t.db\t%1", InputKind::Code);
         row("16 digits", "in", "\t.db\t%1111111111111111", InputKind::Code);
         row("refused after its rows is code", "in", ".db $FF\nfoo\n.db $00", InputKind::Code);
+        // Sprites in a text are a set, unless it reads as one sprite as code.
+        row("two labels", "in", "a:\n.db 1\nb:\n.db 2", InputKind::SpriteSet);
+        row("lines of three values and a pair", "in",
+            "ball:\n .db $3C,$42,$A5\n .db $81,$A5,$99\n .db $42,$3C", InputKind::Code);
+        row("two hex strings", "in", "\"3C42\"->Str1\n\"FF00\"->Str2", InputKind::SpriteSet);
         row("code past 64 KiB", "in", QByteArray(".db $FF\n").repeated(9000), InputKind::Code);
         row("a calculator file", "a.spr", "**TI83F*\x1A\x0A", InputKind::CalculatorFile);
         row("a PNG", "in", "\x89PNG\r\n\x1A\n", InputKind::Picture);

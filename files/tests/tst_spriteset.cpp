@@ -327,6 +327,8 @@ private slots:
         row("C header and the array's end", "sprites.h", 1, {12, 4},
             "    0x0f, 0x00,\n    0x00, 0x00\n};");
         row("C masks", "grey-ui.h", 0, {8, 4}, "0x00, /* mask */");
+        row("C masks, fewer rows", "grey-ui.h", 0, {8, 2},
+            "    0x99, /* mask */\n    0x00, /* mask */\n    0x66,\n    0xFF\n};");
         row("a digit a pixel", "editor-frames.z80", 0, {7, 5}, "\t.db %0111000\n");
         row("Axe, fewer rows", "shooter-axe.txt", 0, {8, 2}, "[3C7E]");
         row("TI-BASIC, more rows", "sprites-basic.txt", 1, {8, 9}, "\"183C7EFFFF7E3C1800\"");
@@ -351,6 +353,12 @@ private slots:
         const QString saved = QString::fromStdString(set.text()).remove('\r');
         QVERIFY2(saved.contains(contains), qPrintable(saved));
         const SpriteSet again = SpriteSet::read(set.text());
+        const SpriteSet before = setOf(setFile(file));
+        QCOMPARE(again.size(), before.size());
+        for (std::size_t i = 0; i < again.size(); ++i)
+            if (i != std::size_t(sprite))
+                QCOMPARE(inkRowsOf(again.sprites()[i].pixels),
+                         inkRowsOf(before.sprites()[i].pixels));
         const SpritePixels read = *again.gridPixels(std::size_t(sprite));
         QCOMPARE(read.height, size.height());
         // Rows of whole bytes read as whole bytes: the drawn columns agree.
@@ -458,9 +466,84 @@ private slots:
                 expected << inkRowsOf(old.pixels).join(' ');
             QCOMPARE(kept, expected);
             // Removed again, the file is as it was.
-            set.remove(index);
+            QVERIFY2(set.remove(index, reason), reason.c_str());
+            QCOMPARE(set.ids().size(), set.size());
             QCOMPARE(QByteArray::fromStdString(set.text()), text);
         }
+    }
+
+    // A removal takes the sprite's own lines, or nothing when they hold or
+    // join other sprites.
+    void removesOnlyItsOwn_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("sprite");
+        QTest::addColumn<QString>("left"); // empty: refused
+        QTest::newRow("a label on a data line")
+            << "a: .db 1\n .db 2\nb: .db 3\n .db 4\nc:\n .db 5\n"
+            << 1 << "a: .db 1\n .db 2\nc:\n .db 5\n";
+        QTest::newRow("a tile line between rows, which would join")
+            << "walk:\n .db 1\n .db 2\n .db 1,2,3,4,5,6,7,8\n .db 3\n .db 4\nother:\n .db 9\n"
+            << 1 << "";
+        QTest::newRow("two hex strings on one line")
+            << ":\"3C4281A5\"->Str1:\"183C7EFF\"->Str2\n:\"FF00\"->Str3\n"
+            << 0 << "";
+        QTest::newRow("the last line without its end")
+            << "a:\n .db 1\nb:\n .db 2" << 1 << "a:\n .db 1";
+    }
+
+    void removesOnlyItsOwn()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, sprite);
+        QFETCH(QString, left);
+        SpriteSet set = setOf(text.toUtf8());
+        const std::size_t count = set.size();
+        std::string reason;
+        QCOMPARE(set.remove(std::size_t(sprite), reason), !left.isEmpty());
+        QCOMPARE(set.size(), left.isEmpty() ? count : count - 1);
+        QCOMPARE(set.ids().size(), set.size());
+        QCOMPARE(QString::fromStdString(set.text()), left.isEmpty() ? text : left);
+        if (left.isEmpty())
+            QCOMPARE(reason, std::string("its lines hold or join other sprites"));
+    }
+
+    // Rewrites whose every byte is known: size lines in bytes or pixels, and
+    // a C array shrunk to its first line.
+    void rewritesInPlace_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a width in pixels stays")
+            << "p_WIDTH equ 16\np_HEIGHT equ 2\np:\n .db $FF,$FE\n .db $80,$02\nq:\n .db 1\n"
+            << "BBBBBBBBBBBBBBB ..............B"
+            << "p_WIDTH equ 16\np_HEIGHT equ 2\np:\n .db $FF,$FE\n .db $00,$02\nq:\n .db 1\n";
+        QTest::newRow("a width in bytes and the height follow")
+            << "p_WIDTH equ 1\np_HEIGHT equ 1\np:\n .db $80\nq:\n .db 1\n"
+            << "B....... .B......"
+            << "p_WIDTH equ 1\np_HEIGHT equ 2\np:\n .db $80\n .db $40\nq:\n .db 1\n";
+        QTest::newRow("a width neither in bytes nor pixels stays")
+            << "p_WIDTH equ 3\np:\n .db $80\nq:\n .db 1\n"
+            << "B......."
+            << "p_WIDTH equ 3\np:\n .db $80\nq:\n .db 1\n";
+        QTest::newRow("C shrunk to its first line")
+            << "const unsigned char arrow[] = { 0x18,0x3C,0x7E,0xFF,\n    0x18,0x18,0x18,0x18 "
+               "};\nconst unsigned char b[] = { 1 };\n"
+            << "...BB... ..BBBB.. .BBBBBB."
+            << "const unsigned char arrow[] = { 0x18,0x3C,0x7E,\n     };\n"
+               "const unsigned char b[] = { 1 };\n";
+    }
+
+    void rewritesInPlace()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, rows);
+        QFETCH(QString, expected);
+        SpriteSet set = setOf(text.toUtf8());
+        std::string reason;
+        QVERIFY2(set.setPixels(0, inkedPixelsOf(rows.split(' ')), reason), reason.c_str());
+        QCOMPARE(QString::fromStdString(set.text()), expected);
     }
 
 private:
