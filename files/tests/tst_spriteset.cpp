@@ -127,6 +127,32 @@ private slots:
                                  << "8 x 16: taller than the grid";
     }
 
+    // Columns past the 15th that hold nothing are cut for the grid, at any
+    // height the grid has; a pixel in them keeps the sprite off it.
+    void cutsClearColumnsForTheGrid_data()
+    {
+        QTest::addColumn<QString>("lastRow");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("clear") << " .db $80,$00\n"
+                               << "";
+        QTest::newRow("a pixel in column 16") << " .db $80,$01\n"
+                                              << "16 x 15: wider than the grid";
+    }
+
+    void cutsClearColumnsForTheGrid()
+    {
+        QFETCH(QString, lastRow);
+        QFETCH(QString, problem);
+        const QString text =
+            "a:\n" + QString(" .db $80,$00\n").repeated(14) + lastRow + "b:\n .db 1\n";
+        const SpriteSet set = setOf(text.toUtf8());
+        QCOMPARE(QString::fromStdString(set.sprites()[0].problem), problem);
+        const std::optional<SpritePixels> grid = set.gridPixels(0);
+        QCOMPARE(grid.has_value(), problem.isEmpty());
+        if (grid)
+            QCOMPARE(inkRowsOf(*grid), QStringList(15, "B" + QString(14, '.')));
+    }
+
     void listsWhatCannotBeDrawn()
     {
         QFETCH(QString, text);
@@ -527,6 +553,14 @@ private slots:
             << "p_WIDTH equ 3\np:\n .db $80\nq:\n .db 1\n"
             << "B......."
             << "p_WIDTH equ 3\np:\n .db $80\nq:\n .db 1\n";
+        QTest::newRow("6 wide under a header of height and bytes")
+            << "a:\n .db 1,1\n .db $80\nb:\n .db 1\n"
+            << "B....B"
+            << "a:\n .db 1,1\n .db $84\nb:\n .db 1\n";
+        QTest::newRow("6 wide under a header of width and height")
+            << "a:\n .db 8,1\n .db $80\nb:\n .db 1\n"
+            << "B....B"
+            << "a:\n .db 6,1\n .db $84\nb:\n .db 1\n";
         QTest::newRow("C shrunk to its first line")
             << "const unsigned char arrow[] = { 0x18,0x3C,0x7E,0xFF,\n    0x18,0x18,0x18,0x18 "
                "};\nconst unsigned char b[] = { 1 };\n"
