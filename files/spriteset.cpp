@@ -1216,6 +1216,25 @@ bool SpriteSet::rewritePlanes(std::size_t index, const SpritePixels& pixels, std
                 at += count;
             }
             chunkMasks.assign(chunks.size(), false);
+        } else if (sprite.maskOrder != MaskOrder::None) {
+            // As many rows and mask rows as before: each goes to a line of
+            // its kind, in whatever order the author put them.
+            std::vector<std::size_t> oldOf[2], newOf[2];
+            for (std::size_t j = 0; j < old.size(); ++j)
+                oldOf[old[j].mask ? 1 : 0].push_back(j);
+            for (std::size_t i = 0; i < chunks.size(); ++i)
+                newOf[chunkMasks[i] ? 1 : 0].push_back(i);
+            if (oldOf[0].size() == newOf[0].size() && oldOf[1].size() == newOf[1].size()) {
+                std::vector<std::vector<std::uint64_t>> ordered(chunks.size());
+                std::vector<bool> orderedMasks(chunks.size());
+                for (const int kind : {0, 1})
+                    for (std::size_t q = 0; q < oldOf[kind].size(); ++q) {
+                        ordered[oldOf[kind][q]] = chunks[newOf[kind][q]];
+                        orderedMasks[oldOf[kind][q]] = kind == 1;
+                    }
+                chunks = std::move(ordered);
+                chunkMasks = std::move(orderedMasks);
+            }
         }
         const std::size_t k = old.size(), n = chunks.size();
         // The editor's lines hold a digit a pixel.

@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             continue;
         SpriteSet set = original;
         std::string reason;
-        // The same pixels are written (bits past a sprite's width may go).
-        if (!set.setPixels(i, *pixels, reason) || set.size() != original.size())
+        // The same pixels are written (bits past a sprite's width may go),
+        // or, in a text too odd to read back, refused as it was.
+        if (set.setPixels(i, *pixels, reason) ? set.size() != original.size()
+                                              : reason.empty() || set.text() != text)
             std::abort();
         set = original;
         SpritePixels changed = *pixels;

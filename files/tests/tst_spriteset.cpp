@@ -561,6 +561,12 @@ private slots:
             << "a:\n .db 8,1\n .db $80\nb:\n .db 1\n"
             << "B....B"
             << "a:\n .db 6,1\n .db $84\nb:\n .db 1\n";
+        QTest::newRow("mask rows in an order of the author's")
+            << "a:\n .db $0F ; mask\n .db $00\n .db $00\n .db $0F ; mask\n .db $0F ; mask\n"
+               " .db $00\nb:\n .db 1\n"
+            << "B...TTTT ....TTTT ....TTTT"
+            << "a:\n .db $0F ; mask\n .db $80\n .db $00\n .db $0F ; mask\n .db $0F ; mask\n"
+               " .db $00\nb:\n .db 1\n";
         QTest::newRow("C shrunk to its first line")
             << "const unsigned char arrow[] = { 0x18,0x3C,0x7E,0xFF,\n    0x18,0x18,0x18,0x18 "
                "};\nconst unsigned char b[] = { 1 };\n"
