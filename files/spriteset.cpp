@@ -1351,12 +1351,9 @@ bool SpriteSet::canUseLabel(const std::string& label, std::string& reason) const
     return true;
 }
 
-bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
-                           const std::optional<SpritePixels>& pixels, std::string& reason)
+// The lines a sprite owns, in order: its label and size lines and its data.
+std::vector<std::size_t> SpriteSet::ownLines(const SetSprite& sprite)
 {
-    if (!canUseLabel(label, reason))
-        return false;
-    const SetSprite& sprite = sprites_.at(index);
     std::vector<std::size_t> own = sprite.labelLines;
     own.insert(own.end(), sprite.sizeLines.begin(), sprite.sizeLines.end());
     for (const auto& plane : sprite.planes)
@@ -1364,6 +1361,16 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
             own.push_back(line.line);
     std::sort(own.begin(), own.end());
     own.erase(std::unique(own.begin(), own.end()), own.end());
+    return own;
+}
+
+bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
+                           const std::optional<SpritePixels>& pixels, std::string& reason)
+{
+    if (!canUseLabel(label, reason))
+        return false;
+    const SetSprite& sprite = sprites_.at(index);
+    std::vector<std::size_t> own = ownLines(sprite);
     if (form_ == SetForm::C) {
         // The whole declaration, from its first line to its last.
         const std::size_t first = own.front(), last = own.back();
@@ -1456,13 +1463,7 @@ bool SpriteSet::insertCopy(std::size_t index, const std::string& label,
 bool SpriteSet::remove(std::size_t index, std::string& reason)
 {
     const SetSprite& sprite = sprites_.at(index);
-    std::vector<std::size_t> own = sprite.labelLines;
-    own.insert(own.end(), sprite.sizeLines.begin(), sprite.sizeLines.end());
-    for (const auto& plane : sprite.planes)
-        for (const SetDataLine& line : plane)
-            own.push_back(line.line);
-    std::sort(own.begin(), own.end());
-    own.erase(std::unique(own.begin(), own.end()), own.end());
+    std::vector<std::size_t> own = ownLines(sprite);
     const std::vector<Line> before = lines_;
     const std::vector<SetSprite> sprites = sprites_;
     const std::vector<std::string> names = names_;

@@ -123,6 +123,7 @@ private:
     void parseAxe();
     void parseBasic();
     void noteStores();
+    static std::vector<std::size_t> ownLines(const SetSprite& sprite);
     bool rewritePlanes(std::size_t index, const SpritePixels& pixels, std::string& reason);
     void replaceValues(std::size_t line, const std::vector<SetToken>& tokens,
                        const std::vector<std::uint64_t>& values, int binaryDigits = 0);
